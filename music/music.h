@@ -1,0 +1,25 @@
+// The music stream and the show time: patterns since the start of the music,
+// or the frozen value while the developer keys hold the show.
+#pragma once
+
+struct SoundStream;
+
+extern float bpm;             // tempo, 128.0
+extern float showTime;        // patterns (16 beats each)
+extern float frozenTime;      // 0.0: running; anything else: held time
+extern SoundStream* musicStream;
+extern int musicChannel;      // -1 until the stream plays
+
+// Reads fileName whole, opens it as a stream (looping or not) and starts it.
+void startMusic(const char* fileName, float bpm, int loop);
+// The show time of this moment; while frozen, pauses 1..201 ms and puts the
+// stream back to the frozen position first.
+float currentShowTime();
+// Moves the music to pattern p: trunc(p * 16 / bpm * 60000) ms.
+void seekToPattern(float p);
+// Stream callback: a null buffer (end of a non-looping stream) ends the show.
+int streamCallback(SoundStream* stream, void* buffer, int length, void* userData);
+// Text of a sound-library error code.
+const char* fmodErrorText(int code);
+// Closes the stream and the sound library.
+void stopMusic();

@@ -1,0 +1,187 @@
+// SDL2 implementation of the platform layer.
+#include "shell/platform.h"
+
+#include <cstdio>
+
+#include "shell/lifecycle.h"
+#include "shell/setup.h"
+
+SDL_Window* hWnd = nullptr;
+SDL_GLContext hRC = nullptr;
+int screenWidth = 640;
+int screenHeight = 480;
+
+static WindowProcedure currentWindowProcedure = nullptr;
+static bool videoStarted = false;
+
+void platformInit()
+{
+    if (videoStarted)
+        return;
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        char text[512];
+        std::snprintf(text, sizeof text, "Cannot start video: %s", SDL_GetError());
+        fatalError(text);
+    }
+    videoStarted = true;
+}
+
+int displayModeCount()
+{
+    platformInit();
+    int count = SDL_GetNumDisplayModes(0);
+    return count < 0 ? 0 : count;
+}
+
+static void toDisplayMode(const SDL_DisplayMode& sdlMode, DisplayMode* mode)
+{
+    mode->width = sdlMode.w;
+    mode->height = sdlMode.h;
+    mode->bitsPerPixel = SDL_BYTESPERPIXEL(sdlMode.format) * 8;
+    mode->refreshRate = sdlMode.refresh_rate;
+}
+
+bool getDisplayMode(int index, DisplayMode* mode)
+{
+    platformInit();
+    SDL_DisplayMode sdlMode;
+    int result = index < 0 ? SDL_GetDesktopDisplayMode(0, &sdlMode) : SDL_GetDisplayMode(0, index, &sdlMode);
+    if (result != 0)
+        return false;
+    toDisplayMode(sdlMode, mode);
+    return true;
+}
+
+// One attempt at a window with a context of the given depth size. The GL
+// attributes choose the window's visual, so each attempt needs its own window.
+static bool openWindowWithDepth(int depthBits, const char* title, int x, int y, int fullscreen,
+                                const SDL_DisplayMode* sdlMode)
+{
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN;
+    hWnd = SDL_CreateWindow(title, fullscreen ? 0 : x, fullscreen ? 0 : y, screenWidth, screenHeight, flags);
+    if (!hWnd)
+        return false;
+    if (fullscreen && sdlMode && SDL_SetWindowDisplayMode(hWnd, sdlMode) != 0) {
+        SDL_DestroyWindow(hWnd);
+        hWnd = nullptr;
+        return false;
+    }
+    hRC = SDL_GL_CreateContext(hWnd);
+    if (!hRC) {
+        SDL_DestroyWindow(hWnd);
+        hWnd = nullptr;
+        return false;
+    }
+    return true;
+}
+
+SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x, int y,
+                         WindowProcedure windowProcedure)
+{
+    platformInit();
+    SDL_DisplayMode sdlMode;
+    int result = displayModeIndex < 0 ? SDL_GetDesktopDisplayMode(0, &sdlMode)
+                                      : SDL_GetDisplayMode(0, displayModeIndex, &sdlMode);
+    if (result != 0)
+        return nullptr;
+    // Virtual drivers may report a mode of unknown size: keep the defaults.
+    if (sdlMode.w > 0 && sdlMode.h > 0) {
+        screenWidth = sdlMode.w;
+        screenHeight = sdlMode.h;
+    }
+    currentWindowProcedure = windowProcedure;
+
+    // The system chose the closest pixel format rather than failing:
+    // accept a shallower depth buffer when the requested one is refused.
+    const int depths[] = {depthBits, 24, 16};
+    bool opened = false;
+    for (int depth : depths) {
+        if (depth > depthBits)
+            continue;
+        if (openWindowWithDepth(depth, title, x, y, fullscreen, displayModeIndex < 0 ? nullptr : &sdlMode)) {
+            opened = true;
+            break;
+        }
+    }
+    if (!opened)
+        return nullptr;
+
+    showCursor(!fullscreen);
+    SDL_ShowWindow(hWnd);
+    if (SDL_GL_MakeCurrent(hWnd, hRC) != 0)
+        return nullptr;
+    SDL_GL_SetSwapInterval(0);
+    // The system may not grant the mode (virtual displays, Wayland).
+    SDL_GL_GetDrawableSize(hWnd, &screenWidth, &screenHeight);
+    sleepMs(1000);
+    return hWnd;
+}
+
+void dispatchEvent(const SDL_Event& event)
+{
+    if (currentWindowProcedure)
+        currentWindowProcedure(event);
+}
+
+bool pollEvent(SDL_Event* event)
+{
+    return SDL_PollEvent(event) != 0;
+}
+
+void swapBuffers()
+{
+    if (hWnd)
+        SDL_GL_SwapWindow(hWnd);
+}
+
+void sleepMs(unsigned milliseconds)
+{
+    SDL_Delay(milliseconds);
+}
+
+void showCursor(bool visible)
+{
+    if (videoStarted)
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void showMessageBox(const char* text)
+{
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "VORN", text, nullptr);
+}
+
+void restoreDisplayMode()
+{
+    if (hWnd && (SDL_GetWindowFlags(hWnd) & SDL_WINDOW_FULLSCREEN))
+        SDL_SetWindowFullscreen(hWnd, 0);
+}
+
+void releaseWindow()
+{
+    if (hRC) {
+        SDL_GL_MakeCurrent(hWnd, nullptr);
+        SDL_GL_DeleteContext(hRC);
+        hRC = nullptr;
+    }
+    if (hWnd) {
+        SDL_DestroyWindow(hWnd);
+        hWnd = nullptr;
+    }
+    showCursor(true);
+}
+
+void* glProcAddress(const char* name)
+{
+    return SDL_GL_GetProcAddress(name);
+}

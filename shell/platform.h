@@ -1,0 +1,53 @@
+// The platform layer: window, OpenGL context, events, message box, cursor,
+// sleep and display modes, all on SDL2. Nothing outside shell/ and music/
+// talks to SDL directly; the rest of the program uses these functions.
+#pragma once
+#include <SDL.h>
+
+// The show window and its OpenGL context; null when they do not exist.
+extern SDL_Window* hWnd;
+extern SDL_GLContext hRC;
+// Size in pixels of the window's drawable area.
+extern int screenWidth;
+extern int screenHeight;
+
+// One display mode of display 0. bitsPerPixel is bytes per pixel x 8 (SDL
+// reports 24 bits for 32-bit XRGB formats); refreshRate 0 means unknown.
+struct DisplayMode {
+    int width;
+    int height;
+    int bitsPerPixel;
+    int refreshRate;
+};
+
+// Starts SDL's video subsystem once; fatal when there is no video driver.
+void platformInit();
+int displayModeCount();
+// index -1 is the current desktop mode. False when there is no such mode.
+bool getDisplayMode(int index, DisplayMode* mode);
+
+// Receives every event the main loop takes (the window procedure).
+typedef void (*WindowProcedure)(const SDL_Event& event);
+
+// Opens the show window in the mode chosen by displayModeIndex (a mode of
+// unknown size keeps screenWidth x screenHeight), makes an OpenGL
+// compatibility context current (depth 32, else 24, else 16 bits) and
+// returns the window, or null on any failure.
+SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x, int y,
+                         WindowProcedure windowProcedure);
+// Passes an event to the window procedure given to createWindow.
+void dispatchEvent(const SDL_Event& event);
+// Takes one pending event without waiting; false when none is pending.
+bool pollEvent(SDL_Event* event);
+
+void swapBuffers();
+void sleepMs(unsigned milliseconds);
+void showCursor(bool visible);
+// Error box titled "VORN"; returns when the user has closed it.
+void showMessageBox(const char* text);
+// Back to the desktop mode (harmless when windowed).
+void restoreDisplayMode();
+// Releases the context and the window and shows the cursor again.
+void releaseWindow();
+// Looks up an OpenGL entry point of the current context.
+void* glProcAddress(const char* name);

@@ -1,0 +1,8 @@
+// Test support: a real OpenGL context on Mesa, headless (SDL offscreen driver).
+#pragma once
+
+// Opens (once per process) a hidden window of the given size with the
+// program's own createWindow and checks, and makes its context current.
+void openTestContext(int width = 640, int height = 360);
+// Reads back the RGBA pixel at window coordinates (x, y) after glFinish.
+void readPixel(int x, int y, unsigned char rgba[4]);

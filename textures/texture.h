@@ -1,0 +1,36 @@
+// Texture records, their upload with a filtered mipmap chain, and the
+// solid-colour and render-target constructors.
+#pragma once
+#include <cstdint>
+
+#include <GL/gl.h>
+
+#include "render/render_flags.h"
+
+// One texture of the show; made once at start-up and kept until exit.
+struct Texture {
+    GLuint name;                    // OpenGL texture name
+    float scaleS, scaleT, scaleR;   // texture-matrix scale loaded by bindTexture
+    int width, height;              // size of mipmap level 0 in texels
+    RenderFlags flags;              // default flags ORed into every bind
+    int frameLayout;                // 2 for the two-image blur atlas, else 0
+};
+
+// Levels of halving size for the glow: 512 x 256 down to 4 x 2.
+struct BlurChain {
+    int count;
+    Texture levels[16];
+};
+
+// Uploads level 0 and a gamma-aware windowed-sinc mipmap chain down to 1 x 1
+// into the texture bound on the active unit. Overwrites pixels (RGBA bytes).
+void uploadTexture(int width, int height, uint8_t* pixels);
+
+// Converts count bytes taken stride apart to floats in 0..1; boost lifts
+// highlights above 0.85, square converts to linear light.
+void unpackChannel(float* destination, const uint8_t* source, int stride, int count, bool square, bool boost);
+
+Texture* makeSolidTexture(int width, int height, uint8_t r, uint8_t g, uint8_t b, uint8_t a, float scaleS,
+                          float scaleT, float scaleR, RenderFlags flags);
+Texture* makeScreenTexture();
+BlurChain* makeBlurChain();
