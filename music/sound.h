@@ -47,6 +47,8 @@ void FSOUND_Stream_SetTime(SoundStream* stream, int ms);
 // Length of the decoded stream in milliseconds and in sample frames.
 int FSOUND_Stream_GetLengthMs(SoundStream* stream);
 long long soundStreamFrames(SoundStream* stream);
+// The decoded samples: interleaved stereo floats at 44100 Hz.
+const float* soundStreamPcm(SoundStream* stream);
 // 512 magnitudes of the most recent 1024 audible samples (mono mix, Hann
 // window); a full-scale sine centred on a bin reads about 1.0 there.
 const float* FSOUND_DSP_GetSpectrum();

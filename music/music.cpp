@@ -1,0 +1,149 @@
+// The music stream, the show time in patterns, freezing and seeking.
+#include "music/music.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "music/sound.h"
+#include "music/spectrum.h"
+#include "shell/lifecycle.h"
+#include "shell/platform.h"
+#include "show/constants.h"
+
+float bpm = 128.0f;
+float showTime = 0.0f;
+float frozenTime = 0.0f;
+SoundStream* musicStream = nullptr;
+int musicChannel = -1;
+
+// The whole music file; handed to the sound layer and kept for the run.
+static unsigned char* musicImage = nullptr;
+
+// Reads a file whole into a new heap block. Fatal when it cannot be read
+// whole or is empty; a missing file reads "<name> not found".
+static unsigned char* readWholeFile(const char* fileName, long* size)
+{
+    char text[1024];
+    FILE* file = std::fopen(fileName, "rb");
+    if (!file) {
+        FSOUND_Close();
+        std::snprintf(text, sizeof text, "%s not found", fileName);
+        fatalError(text);
+    }
+    long length = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        length = std::ftell(file);
+    if (length <= 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
+        FSOUND_Close();
+        std::snprintf(text, sizeof text, "%s is empty or cannot be read", fileName);
+        fatalError(text);
+    }
+    unsigned char* block = (unsigned char*)std::malloc((size_t)length);
+    size_t got = block ? std::fread(block, 1, (size_t)length, file) : 0;
+    std::fclose(file);
+    if (got != (size_t)length) {
+        FSOUND_Close();
+        std::snprintf(text, sizeof text, "%s cannot be read whole", fileName);
+        fatalError(text);
+    }
+    *size = length;
+    return block;
+}
+
+void startMusic(const char* fileName, float tempo, int loop)
+{
+    for (float& level : bandLevel)
+        level = 0;
+    bpm = tempo;
+
+    if (const char* problem = soundVersionProblem())
+        fatalError(problem);
+    if (!FSOUND_Init(44100, 32, 8)) {
+        FSOUND_Close();
+        fatalError(fmodErrorText(FSOUND_GetError()));
+    }
+
+    long size = 0;
+    musicImage = readWholeFile(fileName, &size);
+
+    unsigned mode = loop ? FSOUND_LOOP_NORMAL | FSOUND_LOADMEMORY | FSOUND_MPEGACCURATE
+                         : FSOUND_NORMAL | FSOUND_LOADMEMORY | FSOUND_MPEGACCURATE;
+    musicStream = FSOUND_Stream_Open(musicImage, mode, 0, (int)size);
+    if (!musicStream) {
+        char text[1024];
+        std::snprintf(text, sizeof text, "%s: %s", fileName, fmodErrorText(FSOUND_GetError()));
+        FSOUND_Close();
+        fatalError(text);
+    }
+    FSOUND_Stream_SetEndCallback(musicStream, streamCallback, nullptr);
+    FSOUND_Stream_SetSyncCallback(musicStream, streamCallback, nullptr);
+
+    if (musicChannel < 0) {
+        musicChannel = FSOUND_Stream_PlayEx(FSOUND_FREE, musicStream, nullptr, true);
+        FSOUND_SetPaused(musicChannel, false);
+    }
+    analysisStep();
+}
+
+int streamCallback(SoundStream*, void* buffer, int, void*)
+{
+    if (!buffer)
+        quitRequested++;
+    return 1;
+}
+
+float currentShowTime()
+{
+    if (frozenTime == 0.0f) {
+        double ms = FSOUND_Stream_GetTime(musicStream);
+        showTime = (float)(ms / 60000.0 * bpm * 0.0625);
+        return showTime;
+    }
+    sleepMs((unsigned)(int)(101.0 + 100.0 * std::sin(clockMs() * PI)));
+    seekToPattern(frozenTime);
+    return frozenTime;
+}
+
+void seekToPattern(float p)
+{
+    double ms = (double)p * 16.0 / bpm * 60000.0;
+    FSOUND_Stream_SetTime(musicStream, (int)ms);
+}
+
+void stopMusic()
+{
+    FSOUND_Stream_Close(musicStream);
+    musicStream = nullptr;
+    musicChannel = -1;
+    FSOUND_Close();
+}
+
+const char* fmodErrorText(int code)
+{
+    static const char* const texts[] = {
+        "No errors",
+        "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.",
+        "This command failed because FSOUND_Init was not called",
+        "Error initializing output device.",
+        "The output device is already in use and cannot be reused.",
+        "Playing the sound failed.",
+        "Soundcard does not support the features needed for this soundsystem (16bit stereo output)",
+        "Error setting cooperative level for hardware.",
+        "Error creating hardware sound buffer.",
+        "File not found",
+        "Unknown file format",
+        "Error loading file",
+        "Not enough memory ",
+        "The version number of this file format is not supported",
+        "An invalid parameter was passed to this function",
+        "Tried to use an EAX command on a non EAX enabled channel or output.",
+        "Failed to allocate a new channel",
+        "Recording not supported on this device",
+        "Required Mediaplayer codec is not installed",
+    };
+    if (code < 0 || code >= (int)(sizeof texts / sizeof texts[0]))
+        return "Unknown error";
+    return texts[code];
+}

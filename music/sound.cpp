@@ -1,0 +1,398 @@
+// The sound layer on SDL2 audio, libmpg123 and kissfft. A stream is decoded
+// whole at open (sample-exact seeks, gapless), then handed to the output
+// device by SDL's audio callback. The audible position is reconstructed from
+// the blocks handed to the device and the time each block starts to sound.
+#include "music/sound.h"
+
+#include <SDL.h>
+#include <kiss_fftr.h>
+#include <mpg123.h>
+#include <sys/types.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+static const int outputRate = 44100;
+static const int spectrumSize = 1024;
+
+// One block handed to the device: it starts to sound `latency` after `ticks`.
+struct Fill {
+    long long start;   // stream frame of the block's first sample
+    long long frames;  // frames in the block
+    Uint64 ticks;      // performance counter when it was handed over
+};
+
+struct SoundStream {
+    std::vector<float> pcm;  // interleaved stereo at outputRate
+    long long frames;
+    bool loop;
+    SoundCallback endCallback;
+    void* endUserData;
+    SoundCallback syncCallback;
+    void* syncUserData;
+
+    // Shared with the audio thread; guarded by the device lock.
+    long long cursor;   // next frame handed to the device
+    long long base;     // position reported until a block sounds
+    bool ended;         // the end callback has been called
+    Fill fills[8];      // most recent blocks, newest last
+    int fillCount;
+};
+
+static SDL_AudioDeviceID device = 0;
+static SDL_AudioSpec deviceSpec;
+static SoundStream* playing = nullptr;
+static int lastError = FMOD_ERR_NONE;
+static float spectrum[512];
+
+const char* soundVersionProblem()
+{
+    SDL_version linked;
+    SDL_GetVersion(&linked);
+    if (SDL_VERSIONNUM(linked.major, linked.minor, linked.patch) < SDL_VERSIONNUM(2, 0, 18))
+        return "SDL 2.0.18 or newer is required for sound output.";
+    if (!mpg123_feature(MPG123_FEATURE_DECODE_LAYER3) || !mpg123_feature(MPG123_FEATURE_OUTPUT_32BIT))
+        return "libmpg123 cannot decode MP3 to float samples.";
+    return nullptr;
+}
+
+// Copies frames from the stream at its cursor into out, wrapping when looping
+// and padding with silence after the end. Runs on the audio thread.
+static void fillBlock(SoundStream* stream, float* out, long long frames)
+{
+    long long done = 0;
+    while (done < frames) {
+        if (stream->cursor >= stream->frames) {
+            if (stream->loop && stream->frames > 0) {
+                stream->cursor = 0;
+            } else {
+                std::memset(out + done * 2, 0, (size_t)(frames - done) * 2 * sizeof(float));
+                return;
+            }
+        }
+        long long take = std::min(frames - done, stream->frames - stream->cursor);
+        std::memcpy(out + done * 2, stream->pcm.data() + stream->cursor * 2, (size_t)take * 2 * sizeof(float));
+        stream->cursor += take;
+        done += take;
+    }
+}
+
+static void audioCallback(void*, Uint8* bytes, int length)
+{
+    float* out = (float*)bytes;
+    long long frames = length / (2 * (int)sizeof(float));
+    SoundStream* stream = playing;
+    if (!stream) {
+        std::memset(bytes, 0, (size_t)length);
+        return;
+    }
+    if (stream->fillCount == 8) {
+        std::memmove(stream->fills, stream->fills + 1, 7 * sizeof(Fill));
+        stream->fillCount = 7;
+    }
+    stream->fills[stream->fillCount++] = Fill{stream->cursor, frames, SDL_GetPerformanceCounter()};
+    fillBlock(stream, out, frames);
+    if (!stream->loop && stream->cursor >= stream->frames && !stream->ended) {
+        stream->ended = true;
+        if (stream->endCallback)
+            stream->endCallback(stream, nullptr, 0, stream->endUserData);
+    }
+}
+
+bool FSOUND_Init(int mixRate, int, unsigned)
+{
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        lastError = FMOD_ERR_INIT;
+        return false;
+    }
+    SDL_AudioSpec want;
+    SDL_zero(want);
+    want.freq = mixRate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = audioCallback;
+    // SDL converts to whatever the device really takes.
+    device = SDL_OpenAudioDevice(nullptr, 0, &want, &deviceSpec, 0);
+    if (device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        lastError = FMOD_ERR_INIT;
+        return false;
+    }
+    lastError = FMOD_ERR_NONE;
+    return true;
+}
+
+int FSOUND_GetError()
+{
+    return lastError;
+}
+
+// libmpg123 reads the memory image through these.
+struct MemoryReader {
+    const unsigned char* data;
+    off_t size;
+    off_t position;
+};
+
+static ssize_t readMemory(void* handle, void* buffer, size_t count)
+{
+    MemoryReader* reader = (MemoryReader*)handle;
+    off_t left = reader->size - reader->position;
+    size_t take = (off_t)count < left ? count : (size_t)left;
+    std::memcpy(buffer, reader->data + reader->position, take);
+    reader->position += (off_t)take;
+    return (ssize_t)take;
+}
+
+static off_t seekMemory(void* handle, off_t offset, int whence)
+{
+    MemoryReader* reader = (MemoryReader*)handle;
+    off_t target = whence == SEEK_SET ? offset : whence == SEEK_CUR ? reader->position + offset : reader->size + offset;
+    if (target < 0 || target > reader->size)
+        return -1;
+    reader->position = target;
+    return target;
+}
+
+// Decodes the whole image to interleaved stereo float at outputRate.
+static bool decodeMp3(const unsigned char* data, long long size, std::vector<float>* pcm)
+{
+    int error = MPG123_OK;
+    mpg123_handle* decoder = mpg123_new(nullptr, &error);
+    if (!decoder)
+        return false;
+    MemoryReader reader{data, (off_t)size, 0};
+    bool ok = mpg123_param(decoder, MPG123_FLAGS, MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_FORCE_FLOAT | MPG123_QUIET, 0) == MPG123_OK
+              && mpg123_param(decoder, MPG123_PREFRAMES, 8, 0) == MPG123_OK
+              && mpg123_param(decoder, MPG123_FORCE_RATE, outputRate, 0) == MPG123_OK
+              && mpg123_format_none(decoder) == MPG123_OK
+              && mpg123_format(decoder, outputRate, MPG123_STEREO, MPG123_ENC_FLOAT_32) == MPG123_OK
+              && mpg123_replace_reader_handle(decoder, readMemory, seekMemory, nullptr) == MPG123_OK
+              && mpg123_open_handle(decoder, &reader) == MPG123_OK;
+    if (ok) {
+        long rate = 0;
+        int channels = 0, encoding = 0;
+        ok = mpg123_getformat(decoder, &rate, &channels, &encoding) == MPG123_OK && rate == outputRate
+             && channels == 2 && encoding == MPG123_ENC_FLOAT_32;
+    }
+    if (ok) {
+        off_t length = mpg123_length(decoder);
+        if (length > 0)
+            pcm->reserve((size_t)length * 2);
+        unsigned char block[65536];
+        for (;;) {
+            size_t got = 0;
+            int result = mpg123_read(decoder, block, sizeof block, &got);
+            const float* samples = (const float*)block;
+            pcm->insert(pcm->end(), samples, samples + got / sizeof(float));
+            if (result == MPG123_DONE)
+                break;
+            if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
+                ok = false;
+                break;
+            }
+        }
+    }
+    mpg123_close(decoder);
+    mpg123_delete(decoder);
+    return ok && !pcm->empty();
+}
+
+SoundStream* FSOUND_Stream_Open(const void* data, unsigned mode, int offset, int length)
+{
+    if (!data || offset < 0 || length <= 0) {
+        lastError = FMOD_ERR_INVALID_PARAM;
+        return nullptr;
+    }
+    SoundStream* stream = new SoundStream{};
+    if (!decodeMp3((const unsigned char*)data + offset, length, &stream->pcm)) {
+        delete stream;
+        lastError = FMOD_ERR_FILE_FORMAT;
+        return nullptr;
+    }
+    stream->frames = (long long)(stream->pcm.size() / 2);
+    stream->loop = (mode & FSOUND_LOOP_NORMAL) != 0;
+    lastError = FMOD_ERR_NONE;
+    return stream;
+}
+
+void FSOUND_Stream_SetEndCallback(SoundStream* stream, SoundCallback callback, void* userData)
+{
+    SDL_LockAudioDevice(device);
+    stream->endCallback = callback;
+    stream->endUserData = userData;
+    SDL_UnlockAudioDevice(device);
+}
+
+void FSOUND_Stream_SetSyncCallback(SoundStream* stream, SoundCallback callback, void* userData)
+{
+    // MP3 streams carry no sync points here, so the callback is only kept.
+    stream->syncCallback = callback;
+    stream->syncUserData = userData;
+}
+
+int FSOUND_Stream_PlayEx(int, SoundStream* stream, void*, bool startPaused)
+{
+    if (!device || !stream)
+        return -1;
+    SDL_LockAudioDevice(device);
+    playing = stream;
+    stream->base = stream->cursor;
+    stream->fillCount = 0;
+    SDL_UnlockAudioDevice(device);
+    SDL_PauseAudioDevice(device, startPaused ? 1 : 0);
+    return 0;
+}
+
+void FSOUND_SetPaused(int channel, bool paused)
+{
+    if (device && channel >= 0)
+        SDL_PauseAudioDevice(device, paused ? 1 : 0);
+}
+
+// Frames between handing a block to SDL and hearing its first sample: the
+// device's own buffer.
+static double latencySeconds()
+{
+    return deviceSpec.freq > 0 ? (double)deviceSpec.samples / deviceSpec.freq : 0.0;
+}
+
+// Audible frame of a stream; called with the device locked.
+static long long audibleFrame(const SoundStream* stream)
+{
+    if (stream != playing || stream->fillCount == 0)
+        return stream->base;
+    Uint64 now = SDL_GetPerformanceCounter();
+    double frequency = (double)SDL_GetPerformanceFrequency();
+    double latency = latencySeconds();
+    for (int i = stream->fillCount - 1; i >= 0; i--) {
+        const Fill& fill = stream->fills[i];
+        double sounding = (double)(Sint64)(now - fill.ticks) / frequency - latency;
+        if (sounding < 0)
+            continue;
+        long long elapsed = std::min((long long)(sounding * outputRate), fill.frames);
+        long long frame = fill.start + elapsed;
+        if (frame >= stream->frames)
+            frame = stream->loop && stream->frames > 0 ? frame % stream->frames : stream->frames;
+        return frame;
+    }
+    return stream->base;
+}
+
+int FSOUND_Stream_GetTime(SoundStream* stream)
+{
+    if (!stream)
+        return 0;
+    SDL_LockAudioDevice(device);
+    long long frame = audibleFrame(stream);
+    SDL_UnlockAudioDevice(device);
+    return (int)(frame * 1000 / outputRate);
+}
+
+void FSOUND_Stream_SetTime(SoundStream* stream, int ms)
+{
+    if (!stream)
+        return;
+    if (ms < 0)
+        ms = 0;
+    // The smallest frame that reads back as ms.
+    long long frame = ((long long)ms * outputRate + 999) / 1000;
+    if (frame > stream->frames)
+        frame = stream->frames;
+    SDL_LockAudioDevice(device);
+    stream->cursor = frame;
+    stream->base = frame;
+    stream->fillCount = 0;
+    stream->ended = false;
+    SDL_UnlockAudioDevice(device);
+}
+
+int FSOUND_Stream_GetLengthMs(SoundStream* stream)
+{
+    return stream ? (int)(stream->frames * 1000 / outputRate) : 0;
+}
+
+long long soundStreamFrames(SoundStream* stream)
+{
+    return stream ? stream->frames : 0;
+}
+
+const float* soundStreamPcm(SoundStream* stream)
+{
+    return stream ? stream->pcm.data() : nullptr;
+}
+
+void soundSpectrumOf(const float* samples, float* magnitudes)
+{
+    static kiss_fftr_cfg plan = kiss_fftr_alloc(spectrumSize, 0, nullptr, nullptr);
+    static float window[spectrumSize];
+    static float scale = 0;
+    if (scale == 0) {
+        double sum = 0;
+        for (int i = 0; i < spectrumSize; i++) {
+            window[i] = (float)(0.5 - 0.5 * std::cos(2.0 * M_PI * i / spectrumSize));
+            sum += window[i];
+        }
+        // A full-scale sine centred on a bin reads 1.0 there.
+        scale = (float)(2.0 / sum);
+    }
+    float windowed[spectrumSize];
+    kiss_fft_cpx bins[spectrumSize / 2 + 1];
+    for (int i = 0; i < spectrumSize; i++)
+        windowed[i] = samples[i] * window[i];
+    kiss_fftr(plan, windowed, bins);
+    for (int k = 0; k < spectrumSize / 2; k++)
+        magnitudes[k] = std::sqrt(bins[k].r * bins[k].r + bins[k].i * bins[k].i) * scale;
+}
+
+const float* FSOUND_DSP_GetSpectrum()
+{
+    float mono[spectrumSize];
+    std::memset(mono, 0, sizeof mono);
+    SoundStream* stream = playing;
+    if (stream && stream->frames > 0) {
+        SDL_LockAudioDevice(device);
+        long long end = audibleFrame(stream);
+        SDL_UnlockAudioDevice(device);
+        for (int i = 0; i < spectrumSize; i++) {
+            long long frame = end - spectrumSize + i;
+            if (frame < 0) {
+                if (!stream->loop)
+                    continue;
+                frame += stream->frames;
+                if (frame < 0)
+                    continue;
+            }
+            if (frame >= stream->frames)
+                continue;
+            mono[i] = 0.5f * (stream->pcm[(size_t)frame * 2] + stream->pcm[(size_t)frame * 2 + 1]);
+        }
+    }
+    soundSpectrumOf(mono, spectrum);
+    return spectrum;
+}
+
+void FSOUND_Stream_Close(SoundStream* stream)
+{
+    if (!stream)
+        return;
+    if (device) {
+        SDL_LockAudioDevice(device);
+        if (playing == stream)
+            playing = nullptr;
+        SDL_UnlockAudioDevice(device);
+    }
+    delete stream;
+}
+
+void FSOUND_Close()
+{
+    if (device) {
+        SDL_CloseAudioDevice(device);
+        device = 0;
+    }
+    playing = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}

@@ -1,0 +1,22 @@
+// The four band levels of the spectrum, taken once a frame.
+#include "music/spectrum.h"
+
+#include "music/sound.h"
+
+float bandLevel[4] = {0, 0, 0, 0};
+
+void sumBands(const float* spectrum, float levels[4])
+{
+    static const int bandEnd[4] = {16, 64, 128, 512};
+    int index = 0;
+    for (int band = 0; band < 4; band++) {
+        levels[band] = 0;
+        for (; index < bandEnd[band]; index++)
+            levels[band] += spectrum[index];
+    }
+}
+
+void analysisStep()
+{
+    sumBands(FSOUND_DSP_GetSpectrum(), bandLevel);
+}

@@ -1,0 +1,15 @@
+// Test support: short MP3 files made on the fly with lame.
+#pragma once
+#include <string>
+#include <vector>
+
+// Writes a 16-bit stereo 44100 Hz WAV of the given samples (mono, -1..1,
+// duplicated to both channels) and encodes it with lame to an MP3. Returns
+// the MP3 path (in a per-process temporary folder).
+std::string makeTestMp3(const std::string& name, const std::vector<float>& samples);
+// A sine of the given frequency and amplitude, seconds long.
+std::vector<float> sineSamples(double frequency, double amplitude, double seconds);
+// The whole content of a file.
+std::vector<unsigned char> readFileBytes(const std::string& path);
+// A per-process temporary folder for test files.
+std::string testScratchDir();
