@@ -16,7 +16,10 @@ void openTestContext(int width, int height)
         return;
     screenWidth = width;
     screenHeight = height;
-    displayModeIndex = -1;
+    // The offscreen driver lists one mode of unknown size, which keeps the
+    // size asked for here; its desktop mode would impose its own size.
+    DisplayMode mode;
+    displayModeIndex = getDisplayMode(0, &mode) && mode.width == 0 ? 0 : -1;
     ASSERT_NE(createWindow(0, 32, "VORN test", 0, 0, ignoreEvents), nullptr) << SDL_GetError();
     checkColourAndVersion();
     checkExtensions();
