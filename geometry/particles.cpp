@@ -1,0 +1,138 @@
+// Particle drawing: depth keys, the back-to-front order and the batches of
+// sprites drawn with two texture units.
+#include "geometry/particles.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "geometry/radix_sort.h"
+#include "render/render_state.h"
+#include "shell/gl_checks.h"
+#include "shell/lifecycle.h"
+#include "show/random.h"
+#include "textures/temp_pool.h"
+#include "textures/texture.h"
+
+uint32_t* particleIndices = nullptr;
+int particleIndexCount = 0;
+uint32_t particleRandom[1024];
+bool particleRandomMade = false;
+
+static void normalise(float out[3], float x, float y, float z)
+{
+    float length = std::sqrt(x * x + y * y + z * z);
+    out[0] = x / length;
+    out[1] = y / length;
+    out[2] = z / length;
+}
+
+void drawParticles(const float* positions, const float* sizes, int count, const float eye[3],
+                   const float target[3], const Texture* texture, const uint8_t* frames, float focusScale,
+                   float sizeScale, float intensity, RenderFlags renderFlags)
+{
+    // Depth along the view direction, scaled so that the target's depth is 1.
+    float d[3] = {target[0] - eye[0], target[1] - eye[1], target[2] - eye[2]};
+    float dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    float k[3] = {d[0] / dd, d[1] / dd, d[2] / dd};
+
+    // The camera's right and up axes are the first two rows of the modelview.
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    float right[3], up[3];
+    normalise(right, m[0], m[4], m[8]);
+    normalise(up, m[1], m[5], m[9]);
+
+    if (count > maxSortKeys)
+        fatalError("dumbass");
+    if (count < 0)
+        count = 0;
+    for (int i = 0; i < count; i++) {
+        const float* p = positions + 3 * i;
+        sortKeys[i].key = (p[0] - eye[0]) * k[0] + (p[1] - eye[1]) * k[1] + (p[2] - eye[2]) * k[2];
+        sortKeys[i].index = i;
+    }
+    ScopeTimer* sortScope = scopeBegin("vornRadixsort");
+    radixSort(count);
+    scopeEnd(sortScope);
+
+    // Farthest first; only particles in front of the eye.
+    int* selectedIndices = (int*)tempmalloc((size_t)count * sizeof(int));
+    float* selectedKeys = (float*)tempmalloc((size_t)count * sizeof(float));
+    int selected = 0;
+    for (int i = count - 1; i >= 0; i--) {
+        if (sortKeys[i].key > 0.0f) {
+            selectedIndices[selected] = sortKeys[i].index;
+            selectedKeys[selected] = sortKeys[i].key;
+            selected++;
+        }
+    }
+
+    for (int first = 0; first < selected; first += maxParticleBatch) {
+        int n = selected - first < maxParticleBatch ? selected - first : maxParticleBatch;
+        drawParticleBatch(positions, sizes, selectedKeys + first, selectedIndices + first, n, right, up, texture,
+                          frames, focusScale, sizeScale, intensity, renderFlags);
+    }
+    tmpfree(selectedIndices);
+}
+
+void drawParticleBatch(const float* positions, const float* sizes, const float* keys, const int* indices, int n,
+                       const float right[3], const float up[3], const Texture* texture, const uint8_t* frames,
+                       float focusScale, float sizeScale, float intensity, RenderFlags renderFlags)
+{
+    if (!particleRandomMade) {
+        for (int i = 0; i < 1024; i++) {
+            randNext();
+            particleRandom[i] = randseed >> 17;
+        }
+        particleRandomMade = true;
+    }
+
+    SpriteArrays sprites;
+    sprites.corners = (float*)tempmalloc((size_t)n * 4 * 3 * sizeof(float));
+    sprites.texCoords0 = (float*)tempmalloc((size_t)n * 4 * 2 * sizeof(float));
+    sprites.texCoords1 = (float*)tempmalloc((size_t)n * 4 * 2 * sizeof(float));
+    sprites.colours = (float*)tempmalloc((size_t)n * 4 * 4 * sizeof(float));
+    sprites.imageOffset = (float*)tempmalloc((size_t)n * sizeof(float));
+    sprites.imageWidth = (float*)tempmalloc((size_t)n * sizeof(float));
+    sprites.size = (float*)tempmalloc((size_t)n * sizeof(float));
+
+    ScopeTimer* expandScope = scopeBegin("wtf");
+    expandParticleSprites(positions, sizes, keys, indices, n, right, up, texture->frameLayout, frames, focusScale,
+                          sizeScale, intensity, sprites);
+    scopeEnd(expandScope);
+
+    if (particleIndexCount < 4 * n) {
+        delete[] particleIndices;
+        particleIndexCount = 4 * n;
+        particleIndices = new uint32_t[particleIndexCount];
+        for (int i = 0; i < particleIndexCount; i++)
+            particleIndices[i] = (uint32_t)i;
+    }
+
+    pushRenderState();
+    applyRenderFlags(renderFlags | RF_NOCULL);
+    glDisable(GL_LIGHTING);
+    bindTextureLerp(texture, renderFlags);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, sprites.corners);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_FLOAT, 0, sprites.colours);
+    pglClientActiveTextureARB(GL_TEXTURE1_ARB);
+    pglActiveTextureARB(GL_TEXTURE1_ARB);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, sprites.texCoords1);
+    pglClientActiveTextureARB(GL_TEXTURE0_ARB);
+    pglActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, sprites.texCoords0);
+
+    ScopeTimer* drawScope = scopeBegin("glDrawElements");
+    glDrawElements(GL_QUADS, 4 * n, GL_UNSIGNED_INT, particleIndices);
+    scopeEnd(drawScope);
+
+    glPopClientAttrib();
+    popRenderState();
+    tmpfree(sprites.corners);
+}
