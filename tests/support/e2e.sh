@@ -1,0 +1,86 @@
+# Shared helpers of the whole-program tests (sourced by tests/e2e_*.sh).
+# Each test runs the real program under its own virtual X display.
+
+# make_show_dir DIR TUNE: a folder holding data/ with the real images and
+# the given MP3 as data/tune.mp3 (none when TUNE is empty).
+make_show_dir() {
+    rm -rf "$1"
+    mkdir -p "$1/data"
+    for f in "$SRC"/data/*; do
+        [ "$(basename "$f")" = tune.mp3 ] || ln -s "$f" "$1/data/"
+    done
+    [ -n "$2" ] && cp "$2" "$1/data/tune.mp3"
+    return 0
+}
+
+# silent_mp3 OUT SECONDS: a silent MP3 of the given length, made with lame
+# from raw 16-bit mono samples.
+silent_mp3() {
+    head -c $(( $2 * 44100 * 2 )) /dev/zero > "$1.raw"
+    lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m "$1.raw" "$1" 2>/dev/null
+    rm -f "$1.raw"
+}
+
+# in_display COMMAND...: runs a command with a fresh virtual display.
+in_display() {
+    xvfb-run -a -s "-screen 0 640x480x24" "$@"
+}
+
+# press KEY: sends a key to the program's focused window, if there is one.
+press() {
+    win=$(xdotool search --name '^VORN$' 2>/dev/null | tail -n 1)
+    if [ -n "$win" ]; then
+        xdotool windowfocus "$win" 2>/dev/null
+        xdotool key --clearmodifiers "$1" 2>/dev/null
+    fi
+    return 0
+}
+
+# wait_for_line FILE TEXT SECONDS: waits until FILE holds TEXT.
+wait_for_line() {
+    i=0
+    while [ $i -lt $(( $3 * 10 )) ]; do
+        grep -q "$2" "$1" 2>/dev/null && return 0
+        sleep 0.1
+        i=$((i + 1))
+    done
+    echo "timed out waiting for '$2' in $1" >&2
+    return 1
+}
+
+# start_show DIR LOG: starts the program in DIR with stderr to LOG and
+# presses Return until the show starts (accepting the setup dialog) or the
+# program ends; sets PID.
+start_show() {
+    (cd "$1" && exec "$VORN" 2>"$2") &
+    PID=$!
+    i=0
+    while kill -0 $PID 2>/dev/null && ! grep -q "precalc in" "$2" && [ $i -lt 150 ]; do
+        sleep 0.2
+        press Return
+        i=$((i + 1))
+    done
+}
+
+# finish PID SECONDS: waits for the program to end (pressing Return now and
+# then to close an error box); sets STATUS to its exit status. Run it in
+# this shell, not in a subshell: only the parent can reap the program.
+finish() {
+    i=0
+    while kill -0 "$1" 2>/dev/null && [ $i -lt $(( $2 * 5 )) ]; do
+        sleep 0.2
+        i=$((i + 1))
+        [ $((i % 5)) -eq 0 ] && press Return
+    done
+    if kill -0 "$1" 2>/dev/null; then
+        kill "$1"
+        echo "program did not end within $2 s" >&2
+    fi
+    wait "$1"
+    STATUS=$?
+}
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
