@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include "music/music.h"
+#include "render/render_state.h"
 #include "shell/lifecycle.h"
 #include "shell/platform.h"
 #include "shell/setup.h"
@@ -16,8 +17,7 @@ void startUp()
     ScopeTimer* precalc = scopeBegin("precalc");
     scopeEnd(precalc);
 
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    resetRenderState();
     swapBuffers();
     sleepMs(2000);
     showStarted++;

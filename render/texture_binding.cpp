@@ -1,0 +1,156 @@
+// Texture binding: per-texture parameters and coordinate generation from the
+// flag word, the plain single-unit bind and the two-unit cross-fade bind.
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include "render/render_state.h"
+#include "shell/gl_checks.h"
+#include "textures/texture.h"
+
+static const GLfloat planeX[4] = {1, 0, 0, 0};
+static const GLfloat planeY[4] = {0, 1, 0, 0};
+static const GLfloat planeZ[4] = {0, 0, 1, 0};
+static const GLfloat planeXZ[4] = {1, 0, 1, 0};
+static const GLfloat planeYZ[4] = {0, 1, 1, 0};
+static const GLfloat white[4] = {1, 1, 1, 1};
+
+static void generateST(GLint mode)
+{
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, mode);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, mode);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+    glDisable(GL_TEXTURE_GEN_R);
+    glDisable(GL_TEXTURE_GEN_Q);
+}
+
+static void generatePlanar(const GLfloat* sPlane, const GLfloat* tPlane)
+{
+    glTexGenfv(GL_S, GL_OBJECT_PLANE, sPlane);
+    glTexGenfv(GL_T, GL_OBJECT_PLANE, tPlane);
+    generateST(GL_OBJECT_LINEAR);
+}
+
+void applyTextureFlags(RenderFlags flags)
+{
+    RenderFlags f = flags & RF_TEXTURE_MASK;
+
+    GLint minFilter, magFilter;
+    if (f & RF_NEAREST) {
+        minFilter = f & RF_NOMIPMAP ? GL_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+        magFilter = GL_NEAREST;
+    } else {
+        minFilter = f & RF_NOMIPMAP ? GL_LINEAR : f & RF_TRILINEAR ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_NEAREST;
+        magFilter = GL_LINEAR;
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+
+    GLint wrap = f & RF_CLAMP ? textureClampMode : GL_REPEAT;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+
+    if (f & RF_SPHEREMAP) {
+        generateST(GL_SPHERE_MAP);
+    } else if (f & RF_PLANAR_YZ) {
+        generatePlanar(planeY, planeZ);
+    } else if (f & RF_PLANAR_XZ) {
+        generatePlanar(planeX, planeZ);
+    } else if (f & RF_PLANAR_XY) {
+        generatePlanar(planeX, planeY);
+    } else if (f & RF_PLANAR_DIAG) {
+        generatePlanar(planeYZ, planeXZ);
+    } else if (f & RF_EYELINEAR) {
+        generateST(GL_EYE_LINEAR);
+    } else if (f & RF_REFLECT) {
+        generateST(GL_SPHERE_MAP);
+    } else {
+        glDisable(GL_TEXTURE_GEN_S);
+        glDisable(GL_TEXTURE_GEN_T);
+        glDisable(GL_TEXTURE_GEN_R);
+        glDisable(GL_TEXTURE_GEN_Q);
+    }
+}
+
+// Texture units of the context, asked once: unit 2 is only touched where it
+// exists, so a two-unit context raises no error.
+static int textureUnits()
+{
+    static GLint units = 0;
+    if (units == 0)
+        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    return units;
+}
+
+static void loadTextureMatrix(float s, float t, float r)
+{
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glScalef(s, t, r);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+// Enables 2D texturing on the active unit with the texture and its flags.
+static void bindOnActiveUnit(const Texture* texture, RenderFlags flags)
+{
+    glDisable(GL_TEXTURE_1D);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture->name);
+    applyTextureFlags(flags | texture->flags);
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, white);
+}
+
+void bindTexture(const Texture* texture, RenderFlags flags)
+{
+    if (textureUnits() >= 3) {
+        pglActiveTextureARB(GL_TEXTURE2);
+        glDisable(GL_TEXTURE_2D);
+    }
+    pglActiveTextureARB(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    pglActiveTextureARB(GL_TEXTURE0);
+    bindOnActiveUnit(texture, flags);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    loadTextureMatrix(texture->scaleS, texture->scaleT, texture->scaleR);
+}
+
+void bindTextureLerp(const Texture* texture, RenderFlags flags)
+{
+    // Unit 0: texture colour x vertex colour, texture alpha.
+    pglActiveTextureARB(GL_TEXTURE0);
+    bindOnActiveUnit(texture, flags);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB_ARB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_PRIMARY_COLOR_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB_ARB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA_ARB, GL_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA_ARB, GL_PRIMARY_COLOR_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA_ARB, GL_SRC_ALPHA);
+    loadTextureMatrix(1, 1, 1);
+
+    // Unit 1: previous x a + texture x (1 - a), a = vertex alpha.
+    pglActiveTextureARB(GL_TEXTURE1);
+    bindOnActiveUnit(texture, flags);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_INTERPOLATE_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_INTERPOLATE_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_PREVIOUS_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB_ARB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB_ARB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB_ARB, GL_PRIMARY_COLOR_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB_ARB, GL_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_PREVIOUS_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA_ARB, GL_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA_ARB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA_ARB, GL_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_ALPHA_ARB, GL_PRIMARY_COLOR_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_ALPHA_ARB, GL_SRC_ALPHA);
+    loadTextureMatrix(1, 1, 1);
+
+    pglActiveTextureARB(GL_TEXTURE0);
+}
