@@ -1,6 +1,8 @@
 // The music stream, the show time in patterns, freezing and seeking.
 #include "music/music.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,7 +19,7 @@ float frozenTime = 0.0f;
 SoundStream* musicStream = nullptr;
 int musicChannel = -1;
 
-// The whole music file; handed to the sound layer and kept for the run.
+// The whole music file; handed to the sound layer and kept until the music stops.
 static unsigned char* musicImage = nullptr;
 
 // Reads a file whole into a new heap block. Fatal when it cannot be read
@@ -31,8 +33,10 @@ static unsigned char* readWholeFile(const char* fileName, long* size)
         std::snprintf(text, sizeof text, "%s not found", fileName);
         fatalError(text);
     }
+    // Only a regular file has a size to read whole (a folder opens too).
+    struct stat info;
     long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && std::fseek(file, 0, SEEK_END) == 0)
         length = std::ftell(file);
     if (length <= 0 || std::fseek(file, 0, SEEK_SET) != 0) {
         std::fclose(file);
@@ -118,6 +122,8 @@ void stopMusic()
     musicStream = nullptr;
     musicChannel = -1;
     FSOUND_Close();
+    std::free(musicImage);
+    musicImage = nullptr;
 }
 
 const char* fmodErrorText(int code)

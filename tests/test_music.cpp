@@ -31,6 +31,7 @@ protected:
         startMusic(longTune().c_str(), 128.0f, 0);
         // Held still, positions read back exactly what was set.
         FSOUND_SetPaused(musicChannel, true);
+        FSOUND_Stream_SetTime(musicStream, 0);
     }
     void TearDown() override
     {
@@ -141,8 +142,9 @@ TEST(Music, UnreadableFilesAreFatalAndNameTheFile)
     std::fclose(file);
     EXPECT_EXIT(startMusic(text.c_str(), 128.0f, 0), testing::ExitedWithCode(1), "text.mp3: Unknown file format");
 
-    // A folder opens but cannot be read whole.
-    EXPECT_EXIT(startMusic(testScratchDir().c_str(), 128.0f, 0), testing::ExitedWithCode(1), "vorn-test");
+    // A folder opens but has nothing to read.
+    EXPECT_EXIT(startMusic(testScratchDir().c_str(), 128.0f, 0), testing::ExitedWithCode(1),
+                "vorn-test-.* is empty or cannot be read");
 }
 
 TEST(Music, ErrorTextsQuoteTheLibraryTable)
