@@ -778,9 +778,18 @@ std::vector<float> duckCurve(double depth)
 }
 
 // The gap before each accent: the music drops away over 6 ms, 55 ms before
-// the hit, and comes back with it.
+// the hit, and comes back with it, held down at first so that the accent
+// stands out, then recovering over a quarter of a second.
 void applyGaps(Bus& mix)
 {
+    for (int row : hitRows) {
+        long s0 = sampleAt(rowTime(row));
+        for (long j = 0; j < long(1.2 * sampleRate) && s0 + j < totalSamples; ++j) {
+            double g = 1.0 - 0.55 * std::exp(-double(j) / (0.25 * sampleRate));
+            mix.l[s0 + j] *= float(g);
+            mix.r[s0 + j] *= float(g);
+        }
+    }
     std::vector<std::pair<double, double>> gaps;
     for (int row : hitRows) gaps.push_back({rowTime(row) - 0.055, rowTime(row)});
     gaps.push_back({rowTime(dropRow) - 0.5 * rowSeconds, rowTime(dropRow)});
@@ -930,11 +939,23 @@ int main(int argc, char** argv)
     reverb(verbBus, mix, 1.0);
     applyGaps(mix);
     for (long i = 0; i < totalSamples; ++i) {
-        double fade = 0.75 * masterFade(i);
-        mix.l[i] = float((mix.l[i] + hitBus.l[i]) * fade);
-        mix.r[i] = float((mix.r[i] + hitBus.r[i]) * fade);
+        // The accents are saturated for density: loud for their whole length.
+        double fade = masterFade(i);
+        mix.l[i] = float((0.75 * mix.l[i] + 0.7 * std::tanh(2.0 * hitBus.l[i])) * fade);
+        mix.r[i] = float((0.75 * mix.r[i] + 0.7 * std::tanh(2.0 * hitBus.r[i])) * fade);
     }
-    limit(mix, 0.86);
+    // Nothing above 16 kHz: what the encoder would cut off anyway, removed
+    // before limiting, so that the encoded peaks stay where the limiter put them.
+    Svf topL, topR;
+    topL.set(16000.0, 0.707);
+    topR.set(16000.0, 0.707);
+    for (long i = 0; i < totalSamples; ++i) {
+        topL.run(mix.l[i]);
+        topR.run(mix.r[i]);
+        mix.l[i] = float(topL.low);
+        mix.r[i] = float(topR.low);
+    }
+    limit(mix, 0.84);
 
     double peak = 0.0, energy = 0.0;
     for (long i = 0; i < totalSamples; ++i) {
