@@ -1,0 +1,124 @@
+// The two-image blur atlas: each image's half holds the picture sharp and
+// defocused nine times, in cells of full, half and quarter size.
+#include "textures/blur_atlas.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/lifecycle.h"
+#include "textures/bokeh.h"
+#include "textures/jpeg.h"
+#include "textures/loading_bar.h"
+#include "textures/texture_record.h"
+
+const float blurAtlasCells[10][4] = {
+    {0.0f, 0.0f, 0.5f, 0.5f},         {0.5f, 0.0f, 1.0f, 0.5f},         {0.0f, 0.5f, 0.5f, 1.0f},
+    {0.5f, 0.5f, 0.75f, 0.75f},       {0.75f, 0.5f, 1.0f, 0.75f},       {0.5f, 0.75f, 0.75f, 1.0f},
+    {0.75f, 0.75f, 0.875f, 0.875f},   {0.875f, 0.75f, 1.0f, 0.875f},    {0.75f, 0.875f, 0.875f, 1.0f},
+    {0.875f, 0.875f, 1.0f, 1.0f},
+};
+
+float blurAtlasRadius(int k)
+{
+    return 0.1f * std::pow((float)(k + 1) / 11.0f, 1.5f);
+}
+
+void fillAtlasSource(uint8_t* texels, const uint8_t* rgb, const uint8_t* alphaRgb, AlphaFunction alphaFunction,
+                     int w0, int h0)
+{
+    size_t count = (size_t)w0 * h0;
+    for (size_t p = 0; p < count; p++) {
+        uint8_t r = rgb[3 * p], g = rgb[3 * p + 1], b = rgb[3 * p + 2];
+        texels[4 * p] = r;
+        texels[4 * p + 1] = g;
+        texels[4 * p + 2] = b;
+        texels[4 * p + 3] = alphaRgb ? alphaRgb[3 * p] : alphaFunction ? alphaFunction(r, g, b) : 0;
+    }
+}
+
+// Halves the w x h image in place by 2 x 2 averages and zeroes the rest of
+// its former area.
+static void halveInPlace(uint8_t* texels, int w, int h)
+{
+    int hw = w / 2, hh = h / 2;
+    for (int y = 0; y < hh; y++) {
+        const uint8_t* top = texels + (size_t)(2 * y) * w * 4;
+        const uint8_t* bottom = top + (size_t)w * 4;
+        uint8_t* out = texels + (size_t)y * hw * 4;
+        for (int x = 0; x < hw; x++)
+            for (int c = 0; c < 4; c++)
+                out[4 * x + c] = (uint8_t)((top[8 * x + c] + top[8 * x + 4 + c] + bottom[8 * x + c] +
+                                            bottom[8 * x + 4 + c]) >> 2);
+    }
+    size_t kept = (size_t)hw * hh * 4;
+    std::memset(texels + kept, 0, (size_t)w * h * 4 - kept);
+}
+
+void writeAtlasHalf(uint8_t* atlas, uint8_t* source, int w0, int h0, int firstColumn)
+{
+    uint8_t* blurred = (uint8_t*)std::malloc((size_t)w0 * h0 * 4);
+    int w = w0, h = h0;
+    size_t atlasRow = (size_t)w0 * 4 * 4;
+    for (int k = 0; k < 10; k++) {
+        const uint8_t* level = source;
+        if (k > 0) {
+            bokehBlur(source, blurred, blurAtlasRadius(k), w, h);
+            level = blurred;
+        }
+        int column = firstColumn + (int)(2.0f * w0 * blurAtlasCells[k][0]);
+        int row = (int)(2.0f * h0 * blurAtlasCells[k][1]);
+        for (int y = 0; y < h; y++)
+            std::memcpy(atlas + (row + y) * atlasRow + (size_t)column * 4, level + (size_t)y * w * 4,
+                        (size_t)w * 4);
+        if (k == 2 || k == 5) {
+            halveInPlace(source, w, h);
+            w /= 2;
+            h /= 2;
+        }
+    }
+    std::free(blurred);
+}
+
+Texture* makeBlurAtlas(const char* name0, const char* alphaName0, AlphaFunction alphaFunction0, const char* name1,
+                       const char* alphaName1, AlphaFunction alphaFunction1, RenderFlags flags)
+{
+    flags &= RF_CREATE_MASK;
+    int alphaWidth = 0, alphaHeight = 0, w0, h0;
+    uint8_t* alphaRgb = alphaName0 ? loadJpeg(alphaName0, &alphaWidth, &alphaHeight) : nullptr;
+    uint8_t* rgb = loadJpeg(name0, &w0, &h0);
+    if (alphaRgb)
+        checkAlphaSize(alphaName0, alphaWidth, alphaHeight, name0, w0, h0);
+    int atlasWidth = 4 * w0, atlasHeight = 2 * h0;
+    if (!(flags & RF_NOMIPMAP))
+        reserveUploadScratch(atlasWidth, atlasHeight);
+
+    uint8_t* source = (uint8_t*)std::calloc((size_t)w0 * h0, 4);
+    uint8_t* atlas = (uint8_t*)std::calloc((size_t)atlasWidth * atlasHeight, 4);
+    fillAtlasSource(source, rgb, alphaRgb, alphaFunction0, w0, h0);
+    writeAtlasHalf(atlas, source, w0, h0, 0);
+    std::free(rgb);
+    std::free(alphaRgb);
+    drawLoadingBar();
+
+    int w1, h1;
+    alphaRgb = alphaName1 ? loadJpeg(alphaName1, &alphaWidth, &alphaHeight) : nullptr;
+    rgb = loadJpeg(name1, &w1, &h1);
+    if (w1 != w0 || h1 != h0) {
+        char text[2048];
+        std::snprintf(text, sizeof text, "vitun läski älä lataa erikokosii texturei: %s", name1);
+        fatalError(text);
+    }
+    if (alphaRgb)
+        checkAlphaSize(alphaName1, alphaWidth, alphaHeight, name1, w1, h1);
+    fillAtlasSource(source, rgb, alphaRgb, alphaFunction1, w0, h0);
+    writeAtlasHalf(atlas, source, w0, h0, 2 * w0);
+    std::free(rgb);
+    std::free(alphaRgb);
+
+    Texture* texture = textureFromTexels(atlasWidth, atlasHeight, atlas, 0.25f, 0.5f, 0.5f, flags, 2);
+    std::free(source);
+    std::free(atlas);
+    return texture;
+}

@@ -1,0 +1,31 @@
+// The two-image blur atlas: ten ever more defocused copies of each of two
+// sprite images packed into one texture for the depth-of-field particles.
+#pragma once
+#include <cstdint>
+
+#include "render/render_flags.h"
+#include "textures/image_texture.h"
+#include "textures/texture.h"
+
+// Cell k of one image's half of the atlas: (s0, t0, s1, t1) as fractions of
+// the half. Cells 0..2 are full size, 3..5 half size, 6..9 quarter size.
+extern const float blurAtlasCells[10][4];
+
+// Radius fraction of the blur of level k (k = 1..9): 0.1 x ((k + 1) / 11)^1.5.
+float blurAtlasRadius(int k);
+
+// Fills the RGBA working image (w0 x h0 texels) from an RGB picture: alpha
+// is the red byte of alphaRgb when given, else alphaFunction(r, g, b) when
+// given, else 0.
+void fillAtlasSource(uint8_t* texels, const uint8_t* rgb, const uint8_t* alphaRgb, AlphaFunction alphaFunction,
+                     int w0, int h0);
+
+// Writes the ten levels of the w0 x h0 RGBA image source into the atlas
+// (4 w0 x 2 h0 texels) starting at column firstColumn (0 or 2 w0).
+// source is used as working memory and ends up reduced.
+void writeAtlasHalf(uint8_t* atlas, uint8_t* source, int w0, int h0, int firstColumn);
+
+// The atlas texture of two equally sized JPEG images (4 w0 x 2 h0 texels,
+// scale (0.25, 0.5, 0.5), frameLayout 2). Advances the loading bar twice.
+Texture* makeBlurAtlas(const char* name0, const char* alphaName0, AlphaFunction alphaFunction0, const char* name1,
+                       const char* alphaName1, AlphaFunction alphaFunction1, RenderFlags flags);

@@ -1,0 +1,121 @@
+// JPEG decoding: libjpeg decompression into RGB buffers, with every decoder
+// error and every sign of damaged data turned into a fatal error that names
+// the file.
+#include "textures/jpeg.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "shell/lifecycle.h"
+#include "textures/temp_pool.h"
+
+namespace {
+
+// The standard error manager plus a way back out of the decoder.
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    jmp_buf escape;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void onJpegError(j_common_ptr info)
+{
+    JpegErrors* errors = (JpegErrors*)info->err;
+    (*info->err->format_message)(info, errors->message);
+    std::longjmp(errors->escape, 1);
+}
+
+// Warnings that mean the picture would come out damaged end the decoding;
+// the rest are harmless and stay quiet.
+void onJpegMessage(j_common_ptr info, int level)
+{
+    if (level >= 0)
+        return;
+    switch (info->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_MUST_RESYNC:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_EXTRANEOUS_DATA:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        onJpegError(info);
+    default:
+        return;
+    }
+}
+
+}  // namespace
+
+uint8_t* loadJpeg(const char* name, int* width, int* height)
+{
+    char text[JMSG_LENGTH_MAX + 1024];
+    FILE* file = std::fopen(name, "rb");
+    if (!file) {
+        std::snprintf(text, sizeof text, "%s not found", name);
+        fatalError(text);
+    }
+
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+    info.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = onJpegError;
+    errors.manager.emit_message = onJpegMessage;
+    // Everything the error path needs must outlive the longjmp.
+    uint8_t* volatile rgb = nullptr;
+    if (setjmp(errors.escape)) {
+        jpeg_destroy_decompress(&info);
+        std::fclose(file);
+        std::free(rgb);
+        std::snprintf(text, sizeof text, "%s: bad JPEG data: %s", name, errors.message);
+        fatalError(text);
+    }
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+
+    const char* refusal = nullptr;
+    if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK)
+        refusal = "CMYK JPEG images are not supported, save it as RGB";
+    else if (info.num_components != 1 && info.num_components != 3)
+        refusal = "only greyscale and RGB JPEG images are supported";
+    else if (info.image_width < 2 || info.image_height < 2 || info.image_width > 65536 || info.image_height > 65536)
+        refusal = "image size must be 2 to 65536 pixels each way";
+    if (refusal) {
+        std::snprintf(text, sizeof text, "%s: %u x %u: %s", name, (unsigned)info.image_width,
+                      (unsigned)info.image_height, refusal);
+        jpeg_destroy_decompress(&info);
+        std::fclose(file);
+        fatalError(text);
+    }
+    // Every picture ends up uploaded through the temporary pool; one whose
+    // texels cannot fit there is refused before anything is allocated.
+    tmpfree(tempmalloc((size_t)info.image_width * info.image_height * 4));
+
+    // Greyscale is expanded by the decoder; YCbCr and RGB decode to RGB.
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    int w = (int)info.output_width;
+    int h = (int)info.output_height;
+    int rowBytes = w * 3;
+    JSAMPARRAY row = (*info.mem->alloc_sarray)((j_common_ptr)&info, JPOOL_IMAGE,
+                                               (JDIMENSION)(w * info.output_components), 1);
+    rgb = (uint8_t*)std::malloc((size_t)rowBytes * h);
+    while (info.output_scanline < info.output_height) {
+        size_t y = info.output_scanline;
+        if (jpeg_read_scanlines(&info, row, 1) != 1)
+            ERREXIT(&info, JERR_INPUT_EOF);
+        std::memcpy(rgb + y * rowBytes, row[0], rowBytes);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+    *width = w;
+    *height = h;
+    return rgb;
+}
