@@ -9,12 +9,14 @@
 #include "shell/platform.h"
 #include "shell/setup.h"
 #include "show/timeline.h"
+#include "textures/precalc.h"
 
 void startUp()
 {
     runSetup();
 
     ScopeTimer* precalc = scopeBegin("precalc");
+    precalcAssets();
     scopeEnd(precalc);
 
     resetRenderState();

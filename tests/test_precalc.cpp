@@ -1,0 +1,102 @@
+// The asset pre-calculation: its timing lines, its globals, its loading-bar
+// steps and random numbers, and a start-up that stops at a missing file.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "shell/lifecycle.h"
+#include "show/random.h"
+#include "tests/support/gl_context.h"
+#include "textures/loading_bar.h"
+#include "textures/precalc.h"
+
+static const bool deathStyle = (GTEST_FLAG_SET(death_test_style, "threadsafe"), true);
+
+TEST(Precalc, BuildsEveryAssetInsideItsScopes)
+{
+    openTestContext();
+    uint32_t seed = 12345;
+    randseed = seed;
+    float progress = loadingProgress;
+
+    ::testing::internal::CaptureStderr();
+    ScopeTimer* scope = scopeBegin("precalc");
+    precalcAssets();
+    scopeEnd(scope);
+    std::string log = ::testing::internal::GetCapturedStderr();
+
+    size_t noiseLine = log.find("precalc_noise in ");
+    size_t precalcLine = log.find("\nprecalc in ");
+    ASSERT_NE(noiseLine, std::string::npos) << log;
+    ASSERT_NE(precalcLine, std::string::npos) << log;
+    EXPECT_LT(noiseLine, precalcLine);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+
+    // 13 bar steps; 1024 numbers for the permutation, 65536 for the grain.
+    EXPECT_NEAR(loadingProgress - progress, 1.3f, 1e-4f);
+    for (int i = 0; i < 1024 + 65536; i++)
+        seed = seed * 69069u + 1u;
+    EXPECT_EQ(randseed, seed);
+
+    bool seen[1024] = {};
+    for (int value : noisePermutation) {
+        ASSERT_GE(value, 0);
+        ASSERT_LT(value, 1024);
+        seen[value] = true;
+    }
+    for (bool s : seen)
+        EXPECT_TRUE(s);
+
+    ASSERT_NE(bubbleAtlas, nullptr);
+    EXPECT_EQ(bubbleAtlas->frameLayout, 2);
+    EXPECT_EQ(bubbleAtlas->width % 4, 0);
+    EXPECT_EQ(bubbleAtlas->height * 2, bubbleAtlas->width);
+    EXPECT_EQ(plasmaTexture->width, 128);
+    EXPECT_EQ(plasmaTexture->height, 64);
+    EXPECT_EQ(plasmaTexture->flags, RF_NOMIPMAP);
+    EXPECT_EQ(grainTexture->width, 256);
+    EXPECT_EQ(grainTexture->height, 256);
+    for (Texture* plain : {backdropTexture, maskTexture}) {
+        EXPECT_GT(plain->scaleS, 0.0f);
+        EXPECT_GT(plain->scaleT, 0.0f);
+        EXPECT_EQ(plain->scaleR, 1.0f);
+    }
+    for (Texture* flipped : {logoTexture, textTextures[0], textTextures[1], textTextures[2]}) {
+        EXPECT_GT(flipped->scaleS, 0.0f);
+        EXPECT_LT(flipped->scaleT, 0.0f);
+        EXPECT_TRUE(glIsTexture(flipped->name));
+    }
+    ASSERT_NE(blurChain, nullptr);
+    ASSERT_NE(screenTexture, nullptr);
+    EXPECT_EQ(boxMesh->triangleCount, 12);
+    EXPECT_EQ(tubeMesh->triangleCount, 30);
+    EXPECT_TRUE(glIsList(boxMesh->list));
+    EXPECT_TRUE(glIsList(tubeMesh->list));
+}
+
+// Runs the pre-calculation in a copy of data/ that lacks one file.
+static void precalcWithout(const char* missing)
+{
+    namespace fs = std::filesystem;
+    fs::path folder = fs::path(::testing::TempDir()) / ("vorn_precalc_" + std::to_string(getpid()));
+    fs::create_directories(folder / "data");
+    for (const auto& entry : fs::directory_iterator("data"))
+        if (entry.path().filename() != missing)
+            fs::copy_file(entry.path(), folder / "data" / entry.path().filename(),
+                          fs::copy_options::overwrite_existing);
+    openTestContext();
+    if (chdir(folder.c_str()) != 0)
+        std::abort();
+    precalcAssets();
+}
+
+TEST(PrecalcDeathTest, StopsAtTheFirstMissingFile)
+{
+    EXPECT_EXIT(precalcWithout("leiska.jpg"), ::testing::ExitedWithCode(1),
+                "precalc_noise in .*\ndata/leiska.jpg not found");
+    EXPECT_EXIT(precalcWithout("bubble2.jpg"), ::testing::ExitedWithCode(1), "precalc_noise in .*\ndata/bubble2.jpg not found");
+}
