@@ -11,7 +11,6 @@
 #include "textures/bokeh.h"
 #include "textures/jpeg.h"
 #include "textures/loading_bar.h"
-#include "textures/texture_record.h"
 
 const float blurAtlasCells[10][4] = {
     {0.0f, 0.0f, 0.5f, 0.5f},         {0.5f, 0.0f, 1.0f, 0.5f},         {0.0f, 0.5f, 0.5f, 1.0f},
@@ -117,8 +116,6 @@ Texture* makeBlurAtlas(const char* name0, const char* alphaName0, AlphaFunction 
     std::free(rgb);
     std::free(alphaRgb);
 
-    Texture* texture = textureFromTexels(atlasWidth, atlasHeight, atlas, 0.25f, 0.5f, 0.5f, flags, 2);
     std::free(source);
-    std::free(atlas);
-    return texture;
+    return finishTexture(atlasWidth, atlasHeight, atlas, 0.25f, 0.5f, 0.5f, flags, 2);
 }

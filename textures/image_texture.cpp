@@ -10,7 +10,6 @@
 #include "shell/setup.h"
 #include "textures/jpeg.h"
 #include "textures/temp_pool.h"
-#include "textures/texture_record.h"
 
 uint8_t alphaFromGreyDistance(uint8_t r, uint8_t g, uint8_t b)
 {
@@ -81,8 +80,6 @@ Texture* makeJpegTexture(const char* colourName, const char* alphaName, AlphaFun
     uint8_t* texels = padImageTexels(rgb, alphaRgb, alphaFunction, w, h, flags, &pw, &ph);
     std::free(rgb);
     std::free(alphaRgb);
-    Texture* texture = textureFromTexels(pw, ph, texels, (float)w / (float)pw * scaleS, (float)h / (float)ph * scaleT,
-                                         scaleR, flags, 0);
-    std::free(texels);
-    return texture;
+    return finishTexture(pw, ph, texels, (float)w / (float)pw * scaleS, (float)h / (float)ph * scaleT, scaleR, flags,
+                         0);
 }

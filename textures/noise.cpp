@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "show/random.h"
-#include "textures/texture_record.h"
 
 void fillNoiseTexels(uint8_t* texels, int width, int height, int low, int high)
 {
@@ -24,7 +23,5 @@ Texture* makeNoiseTexture(int width, int height, int low, int high, float scaleS
 {
     uint8_t* texels = (uint8_t*)std::malloc((size_t)width * height * 4);
     fillNoiseTexels(texels, width, height, low, high);
-    Texture* texture = textureFromTexels(width, height, texels, scaleS, scaleT, scaleR, flags, 0);
-    std::free(texels);
-    return texture;
+    return finishTexture(width, height, texels, scaleS, scaleT, scaleR, flags, 0);
 }
