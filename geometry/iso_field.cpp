@@ -1,0 +1,179 @@
+// Evaluation of the summed metaball field: blob constants and culling, the
+// batched field at arbitrary points and the gradient normals.
+//
+// Every value is the sum over the blobs in array order of the terms of the
+// blobs that reach the point, each term computed exactly as
+// s = (dx*dx + dy*dy + dz*dz) * (1 / (R*R)), value += sign * (s*s - s + 0.25);
+// the loops run blob-outer over groups of points so the point loop works on
+// four lanes at a time, and blobs that reach no point of a group are skipped
+// (they would add nothing).
+#include "geometry/iso_internal.h"
+
+#include <vector>
+
+void isoPrepareBlobs(const Blob* blobs, int nblobs, IsoBlobPrep* out)
+{
+    for (int b = 0; b < nblobs; b++) {
+        const Blob& bl = blobs[b];
+        IsoBlobPrep& p = out[b];
+        p.cx = bl.x + 16.0f;
+        p.cy = bl.y + 16.0f;
+        p.cz = bl.z + 16.0f;
+        p.inv = 1.0f / (bl.radius * bl.radius);
+        p.reach = 0.707f * bl.radius;
+        p.negative = bl.negative != 0;
+        double r2 = (double)bl.radius * (double)bl.radius;
+        // The float s may come out a few units in the last place below the
+        // exact one; a thousandth of slack covers that. Vanishing radii
+        // (where R * R loses its precision) are never culled.
+        p.cullReach2 = r2 > 1e-30 ? 0.5 * r2 * 1.001 : -1.0;
+    }
+}
+
+bool isoBlobMisses(const IsoBlobPrep& b, const float lo[3], const float hi[3])
+{
+    if (!(b.cullReach2 >= 0.0)) return false;
+    const float c[3] = {b.cx, b.cy, b.cz};
+    double d2 = 0.0;
+    for (int a = 0; a < 3; a++) {
+        double below = (double)lo[a] - (double)c[a], above = (double)c[a] - (double)hi[a];
+        double e = below > above ? below : above;
+        if (e > 0.0) d2 += e * e;
+        else if (!(e <= 0.0)) return false;  // not a number: keep the blob
+    }
+    return d2 > b.cullReach2;
+}
+
+// Blob constants for one call, on the stack for small blob counts.
+struct PrepList {
+    IsoBlobPrep local[ISO_STACK_BLOBS];
+    std::vector<IsoBlobPrep> heap;
+    IsoBlobPrep* blobs;
+    PrepList(const Blob* src, int n)
+    {
+        if (n > ISO_STACK_BLOBS) {
+            heap.resize(n);
+            blobs = heap.data();
+        } else {
+            blobs = local;
+        }
+        isoPrepareBlobs(src, n, blobs);
+    }
+};
+
+static inline IsoV4 splat(float v) { return IsoV4{v, v, v, v}; }
+
+static void bounds(const IsoV4* xs, const IsoV4* ys, const IsoV4* zs, int groups, float lo[3],
+                   float hi[3])
+{
+    IsoV4 mn[3] = {xs[0], ys[0], zs[0]}, mx[3] = {xs[0], ys[0], zs[0]};
+    for (int g = 0; g < groups; g++) {
+        const IsoV4 v[3] = {xs[g], ys[g], zs[g]};
+        for (int a = 0; a < 3; a++) {
+            mn[a] = v[a] < mn[a] ? v[a] : mn[a];
+            mx[a] = v[a] > mx[a] ? v[a] : mx[a];
+        }
+    }
+    for (int a = 0; a < 3; a++) {
+        lo[a] = mn[a][0];
+        hi[a] = mx[a][0];
+        for (int l = 1; l < 4; l++) {
+            lo[a] = mn[a][l] < lo[a] ? mn[a][l] : lo[a];
+            hi[a] = mx[a][l] > hi[a] ? mx[a][l] : hi[a];
+        }
+    }
+}
+
+constexpr int GROUPS = 16;  // groups of four points per batch
+
+void isoField(float* out, const float* xs, const float* ys, const float* zs, int n,
+              const Blob* blobs, int nblobs)
+{
+    PrepList prep(blobs, nblobs);
+    for (int start = 0; start < n; start += GROUPS * 4) {
+        int count = n - start < GROUPS * 4 ? n - start : GROUPS * 4;
+        int groups = (count + 3) / 4;
+        IsoV4 px[GROUPS], py[GROUPS], pz[GROUPS], acc[GROUPS];
+        for (int i = 0; i < groups * 4; i++) {
+            // Pad the last group with copies of the last point.
+            int src = start + (i < count ? i : count - 1);
+            px[i / 4][i % 4] = xs[src];
+            py[i / 4][i % 4] = ys[src];
+            pz[i / 4][i % 4] = zs[src];
+        }
+        for (int g = 0; g < groups; g++) acc[g] = splat(0.0f);
+        float lo[3], hi[3];
+        bounds(px, py, pz, groups, lo, hi);
+        for (int b = 0; b < nblobs; b++) {
+            const IsoBlobPrep& bl = prep.blobs[b];
+            if (isoBlobMisses(bl, lo, hi)) continue;
+            for (int g = 0; g < groups; g++) {
+                IsoV4 dx = px[g] - bl.cx, dy = py[g] - bl.cy, dz = pz[g] - bl.cz;
+                IsoV4 term = isoBlobTerm(dx * dx + dy * dy + dz * dz, bl.inv);
+                acc[g] = bl.negative ? acc[g] - term : acc[g] + term;
+            }
+        }
+        for (int i = 0; i < count; i++) out[start + i] = acc[i / 4][i % 4];
+    }
+}
+
+void isoNormals(const float* positions, float* normals, int count, const Blob* blobs, int nblobs)
+{
+    PrepList prep(blobs, nblobs);
+    const float step = 0.01f;
+    for (int start = 0; start < count; start += GROUPS * 4) {
+        int n = count - start < GROUPS * 4 ? count - start : GROUPS * 4;
+        int groups = (n + 3) / 4;
+        // q = p + 16 and the three stepped coordinates.
+        IsoV4 qx[GROUPS], qy[GROUPS], qz[GROUPS], sx[GROUPS], sy[GROUPS], sz[GROUPS];
+        IsoV4 f0[GROUPS], fx[GROUPS], fy[GROUPS], fz[GROUPS];
+        for (int i = 0; i < groups * 4; i++) {
+            const float* p = positions + 3 * (start + (i < n ? i : n - 1));
+            qx[i / 4][i % 4] = p[0] + 16.0f;
+            qy[i / 4][i % 4] = p[1] + 16.0f;
+            qz[i / 4][i % 4] = p[2] + 16.0f;
+        }
+        for (int g = 0; g < groups; g++) {
+            sx[g] = qx[g] + step;
+            sy[g] = qy[g] + step;
+            sz[g] = qz[g] + step;
+            f0[g] = fx[g] = fy[g] = fz[g] = splat(0.0f);
+        }
+        float lo[3], hi[3], lo2[3], hi2[3];
+        bounds(qx, qy, qz, groups, lo, hi);
+        bounds(sx, sy, sz, groups, lo2, hi2);
+        for (int a = 0; a < 3; a++) hi[a] = hi2[a] > hi[a] ? hi2[a] : hi[a];
+        for (int b = 0; b < nblobs; b++) {
+            const IsoBlobPrep& bl = prep.blobs[b];
+            if (isoBlobMisses(bl, lo, hi)) continue;
+            for (int g = 0; g < groups; g++) {
+                IsoV4 dx = qx[g] - bl.cx, dy = qy[g] - bl.cy, dz = qz[g] - bl.cz;
+                IsoV4 ex = sx[g] - bl.cx, ey = sy[g] - bl.cy, ez = sz[g] - bl.cz;
+                IsoV4 dx2 = dx * dx, dy2 = dy * dy, dz2 = dz * dz;
+                IsoV4 xy = dx2 + dy2;
+                IsoV4 t0 = isoBlobTerm(xy + dz2, bl.inv);
+                IsoV4 tx = isoBlobTerm(ex * ex + dy2 + dz2, bl.inv);
+                IsoV4 ty = isoBlobTerm(dx2 + ey * ey + dz2, bl.inv);
+                IsoV4 tz = isoBlobTerm(xy + ez * ez, bl.inv);
+                if (bl.negative) {
+                    f0[g] -= t0;
+                    fx[g] -= tx;
+                    fy[g] -= ty;
+                    fz[g] -= tz;
+                } else {
+                    f0[g] += t0;
+                    fx[g] += tx;
+                    fy[g] += ty;
+                    fz[g] += tz;
+                }
+            }
+        }
+        for (int i = 0; i < n; i++) {
+            float* o = normals + 3 * (start + i);
+            float v = f0[i / 4][i % 4];
+            o[0] = (v - fx[i / 4][i % 4]) * 100.0f;
+            o[1] = (v - fy[i / 4][i % 4]) * 100.0f;
+            o[2] = (v - fz[i / 4][i % 4]) * 100.0f;
+        }
+    }
+}

@@ -1,0 +1,139 @@
+// Lattice evaluation of the isosurface: the recursive fill that clears boxes
+// no blob reaches and evaluates the rest in 4 x 4 x 4 leaves, keeping the
+// inside bits and the per-plane counters.
+#include "geometry/iso_internal.h"
+
+#include <cstring>
+#include <vector>
+
+// Leaf rows are evaluated in batches of this many x rows of four lanes.
+constexpr int LEAF_ROWS = 16;
+
+// Evaluates rows (j[r], k[r]) of lanes x0 .. x0 + 3 and stores lanes below
+// x1. Blob-outer: dx^2 depends on the lane only and dy^2, dz^2 on the row
+// only, so they are computed once per blob and combined per point in the
+// order (dx^2 + dy^2) + dz^2.
+static void leafRows(int x0, int x1, const int* js, const int* ks, int rows,
+                     const IsoBlobPrep* blobs, int nblobs)
+{
+    IsoV4 lanes = {(float)x0, (float)(x0 + 1), (float)(x0 + 2), (float)(x0 + 3)};
+    IsoV4 acc[LEAF_ROWS];
+    for (int r = 0; r < rows; r++) acc[r] = IsoV4{0.0f, 0.0f, 0.0f, 0.0f};
+
+    float lo[3] = {(float)x0, (float)js[0], (float)ks[0]};
+    float hi[3] = {(float)(x1 - 1), (float)js[0], (float)ks[0]};
+    for (int r = 1; r < rows; r++) {
+        lo[1] = js[r] < lo[1] ? js[r] : lo[1];
+        hi[1] = js[r] > hi[1] ? js[r] : hi[1];
+        lo[2] = ks[r] < lo[2] ? ks[r] : lo[2];
+        hi[2] = ks[r] > hi[2] ? ks[r] : hi[2];
+    }
+    for (int b = 0; b < nblobs; b++) {
+        const IsoBlobPrep& bl = blobs[b];
+        if (isoBlobMisses(bl, lo, hi)) continue;
+        IsoV4 dx = lanes - bl.cx;
+        IsoV4 dx2 = dx * dx;
+        for (int r = 0; r < rows; r++) {
+            float dy = (float)js[r] - bl.cy, dz = (float)ks[r] - bl.cz;
+            IsoV4 term = isoBlobTerm(dx2 + dy * dy + dz * dz, bl.inv);
+            acc[r] = bl.negative ? acc[r] - term : acc[r] + term;
+        }
+    }
+
+    const IsoV4 level = {ISO_LEVEL, ISO_LEVEL, ISO_LEVEL, ISO_LEVEL};
+    int width = x1 - x0;
+    uint32_t keep = (1u << width) - 1u;
+    for (int r = 0; r < rows; r++) {
+        int j = js[r], k = ks[r];
+        float* dst = isoCellValue + k * 1024 + j * 32 + x0;
+        for (int l = 0; l < width; l++) dst[l] = acc[r][l];
+        IsoI4 in = (IsoI4)(acc[r] >= level);
+        uint32_t bits = ((uint32_t)in[0] & 1u) | ((uint32_t)in[1] & 2u) | ((uint32_t)in[2] & 4u) |
+                        ((uint32_t)in[3] & 8u);
+        bits &= keep;
+        uint32_t& row = isoInsideRows[k * 32 + j];
+        row = (row & ~(keep << x0)) | (bits << x0);
+        if (bits) {
+            int n = __builtin_popcount(bits);
+            isoCountY[j] += n;
+            isoCountZ[k] += n;
+            for (int l = 0; l < width; l++) isoCountX[x0 + l] += (bits >> l) & 1;
+        }
+    }
+}
+
+// Leaf: the box [x0, x1) x [y0, y1) x [z0, z1) with x1 - x0 <= 4, rows in
+// z-outer, y-inner order.
+static void fillLeaf(int x0, int x1, int y0, int y1, int z0, int z1, const IsoBlobPrep* blobs,
+                     int nblobs)
+{
+    if (x1 <= x0 || y1 <= y0 || z1 <= z0) return;
+    int js[LEAF_ROWS], ks[LEAF_ROWS], rows = 0;
+    for (int k = z0; k < z1; k++)
+        for (int j = y0; j < y1; j++) {
+            js[rows] = j;
+            ks[rows] = k;
+            if (++rows == LEAF_ROWS) {
+                leafRows(x0, x1, js, ks, rows, blobs, nblobs);
+                rows = 0;
+            }
+        }
+    if (rows) leafRows(x0, x1, js, ks, rows, blobs, nblobs);
+}
+
+static void clearBox(int x0, int x1, int y0, int y1, int z0, int z1)
+{
+    if (x1 <= x0) return;
+    uint32_t span = (x1 - x0 >= 32 ? ~0u : ((1u << (x1 - x0)) - 1u)) << x0;
+    for (int k = z0; k < z1; k++)
+        for (int j = y0; j < y1; j++) {
+            memset(isoCellValue + k * 1024 + j * 32 + x0, 0, sizeof(float) * (x1 - x0));
+            isoInsideRows[k * 32 + j] &= ~span;
+        }
+}
+
+static void fillBox(int x0, int x1, int y0, int y1, int z0, int z1, const IsoBlobPrep* blobs,
+                    int nblobs)
+{
+    if (x1 - x0 <= 4) {
+        fillLeaf(x0, x1, y0, y1, z0, z1, blobs, nblobs);
+        return;
+    }
+    for (int b = 0; b < nblobs; b++) {
+        const IsoBlobPrep& bl = blobs[b];
+        float h = bl.reach;
+        if (x0 <= bl.cx + h && bl.cx - h <= x1 && y0 <= bl.cy + h && bl.cy - h <= y1 &&
+            z0 <= bl.cz + h && bl.cz - h <= z1) {
+            int hx = (x1 - x0) / 2, hy = (y1 - y0) / 2, hz = (z1 - z0) / 2;
+            int xs[3] = {x0, x0 + hx, x1}, ys[3] = {y0, y0 + hy, y1}, zs[3] = {z0, z0 + hz, z1};
+            for (int c = 0; c < 2; c++)
+                for (int bb = 0; bb < 2; bb++)
+                    for (int a = 0; a < 2; a++)
+                        fillBox(xs[a], xs[a + 1], ys[bb], ys[bb + 1], zs[c], zs[c + 1], blobs,
+                                nblobs);
+            return;
+        }
+    }
+    clearBox(x0, x1, y0, y1, z0, z1);
+}
+
+static int clampLattice(int v) { return v < 0 ? 0 : v > ISO_SIZE ? ISO_SIZE : v; }
+
+void isoFill(int x0, int x1, int y0, int y1, int z0, int z1, const Blob* blobs, int nblobs)
+{
+    isoInit();
+    // Boxes reaching outside the lattice are cut to it.
+    x0 = clampLattice(x0), x1 = clampLattice(x1);
+    y0 = clampLattice(y0), y1 = clampLattice(y1);
+    z0 = clampLattice(z0), z1 = clampLattice(z1);
+    if (nblobs < 0) nblobs = 0;
+    IsoBlobPrep local[ISO_STACK_BLOBS];
+    std::vector<IsoBlobPrep> heap;
+    IsoBlobPrep* prep = local;
+    if (nblobs > ISO_STACK_BLOBS) {
+        heap.resize(nblobs);
+        prep = heap.data();
+    }
+    isoPrepareBlobs(blobs, nblobs, prep);
+    fillBox(x0, x1, y0, y1, z0, z1, prep, nblobs);
+}

@@ -1,0 +1,92 @@
+// State shared by the isosurface source files: the evaluated lattice, the
+// per-plane occupancy counters, the edge cache and the per-cube case table.
+#pragma once
+#include "geometry/isosurface.h"
+
+#include <cstdint>
+
+// Lattice values, index k * 1024 + j * 32 + i (x fastest).
+extern float isoCellValue[ISO_CELLS];
+// Inside flags of the lattice as bit rows: bit i of isoInsideRows[k * 32 + j]
+// is set when the value at (i, j, k) is at least ISO_LEVEL.
+extern uint32_t isoInsideRows[ISO_SIZE * ISO_SIZE];
+// Number of inside cells in each x, y and z plane.
+extern int isoCountX[ISO_SIZE], isoCountY[ISO_SIZE], isoCountZ[ISO_SIZE];
+
+struct IsoSlot {
+    int vertex;
+    int stamp;
+};
+extern IsoSlot isoCache[ISO_CACHE_SLOTS];
+// Offset making the lowest edge key (-133152) slot 0.
+constexpr int ISO_KEY_BIAS = 133152;
+
+// Corner numbering inside a cube: P = ox + 2 oy + 4 oz for the offsets of the
+// corner from the cube's origin cell.
+//
+// An edge between an inside corner and an outside corner, relative to the
+// cube's origin.
+struct IsoEdge {
+    int slotOffset;        // edge cache key minus the origin's share
+    int16_t inCell;        // lattice index offset of the inside corner
+    int16_t outCell;       // and of the outside corner
+    float inX, inY, inZ;   // offsets of the inside corner (0 or 1)
+    float dX, dY, dZ;      // outside minus inside corner (-1, 0 or 1)
+};
+extern IsoEdge isoEdges[64];  // by inside corner * 8 + outside corner
+
+// What one cube contributes, for one corner mask (bit P set when corner P is
+// inside) and one mirroring (bit 0, 1, 2 set when the origin's x, y, z is
+// odd): its distinct edges in the order the tetrahedra first ask for them,
+// and its triangles as positions in that list, in output order.
+constexpr int ISO_CUBE_MAX_EDGES = 18;
+constexpr int ISO_CUBE_MAX_TRIS = 10;
+struct IsoCubeCase {
+    uint8_t edgeCount;
+    uint8_t triCount;
+    uint8_t edges[ISO_CUBE_MAX_EDGES];  // isoEdges indices
+    uint8_t tris[ISO_CUBE_MAX_TRIS][3];
+};
+extern IsoCubeCase isoCubeCases[8][256];  // [mirroring][corner mask]
+
+// The five tetrahedra of a cube as corner labels cXYZ (X + 2 Y + 4 Z),
+// before mirroring and before the parity exchange of the last two corners.
+extern const int isoTetCorners[5][4];
+
+// Fills isoEdges and isoCubeCases.
+void isoBuildCubeCases();
+
+// Evaluates the 4 x 4 x 4 block with origin (x0, y0, z0) into the lattice,
+// its inside rows and the counters.
+void isoFillLeaf(int x0, int y0, int z0, const Blob* blobs, int nblobs);
+
+// Four float lanes (GCC vector extension; SSE registers on x86-64).
+typedef float IsoV4 __attribute__((vector_size(16)));
+typedef int32_t IsoI4 __attribute__((vector_size(16)));
+
+// A blob's constants for the field and for culling.
+struct IsoBlobPrep {
+    float cx, cy, cz;  // centre in the lattice frame (0 .. 31)
+    float inv;         // 1 / (R * R)
+    float reach;       // 0.707 R, the reach used to cull boxes
+    int negative;
+    double cullReach2;  // squared distance beyond which the blob surely adds nothing
+};
+void isoPrepareBlobs(const Blob* blobs, int nblobs, IsoBlobPrep* out);
+// True when the blob adds nothing anywhere in the box [lo, hi] (inclusive,
+// lattice frame). Errs on the side of false.
+bool isoBlobMisses(const IsoBlobPrep& b, const float lo[3], const float hi[3]);
+
+// Blob contribution to four field values: s < 0.5 adds (or subtracts)
+// s * s - s + 0.25, with s = (dx^2 + dy^2 + dz^2) / R^2 already summed in
+// that order.
+static inline IsoV4 isoBlobTerm(IsoV4 sum, float inv)
+{
+    const IsoV4 half = {0.5f, 0.5f, 0.5f, 0.5f}, quarter = {0.25f, 0.25f, 0.25f, 0.25f};
+    IsoV4 s = sum * inv;
+    IsoV4 term = s * s - s + quarter;
+    return (IsoV4)((IsoI4)term & (IsoI4)(s < half));
+}
+
+// Blob constants are kept on the stack up to this many blobs.
+constexpr int ISO_STACK_BLOBS = 64;
