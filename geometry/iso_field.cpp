@@ -9,6 +9,7 @@
 // (they would add nothing).
 #include "geometry/iso_internal.h"
 
+#include <cmath>
 #include <vector>
 
 void isoPrepareBlobs(const Blob* blobs, int nblobs, IsoBlobPrep* out)
@@ -21,6 +22,7 @@ void isoPrepareBlobs(const Blob* blobs, int nblobs, IsoBlobPrep* out)
         p.cz = bl.z + 16.0f;
         p.inv = 1.0f / (bl.radius * bl.radius);
         p.reach = 0.707f * bl.radius;
+        p.bound = std::fabs(bl.radius);
         p.negative = bl.negative != 0;
         double r2 = (double)bl.radius * (double)bl.radius;
         // The float s may come out a few units in the last place below the
@@ -44,18 +46,45 @@ bool isoBlobMisses(const IsoBlobPrep& b, const float lo[3], const float hi[3])
     return d2 > b.cullReach2;
 }
 
-// Blob constants for one call, on the stack for small blob counts.
+int isoBlobsNear(const IsoBlobPrep* blobs, const int* list, int n, const float lo[3],
+                 const float hi[3], int* out)
+{
+    int kept = 0;
+    for (int i = 0; i < n; i++) {
+        int b = list ? list[i] : i;
+        const IsoBlobPrep& bl = blobs[b];
+        float r = bl.bound;
+        // Written so that a centre or bound that is not a number keeps nothing:
+        // such a blob adds nothing anywhere.
+        if (lo[0] <= bl.cx + r && bl.cx - r <= hi[0] && lo[1] <= bl.cy + r &&
+            bl.cy - r <= hi[1] && lo[2] <= bl.cz + r && bl.cz - r <= hi[2])
+            out[kept++] = b;
+    }
+    return kept;
+}
+
+// Blob constants and index lists for one call, on the stack for small blob
+// counts.
 struct PrepList {
     IsoBlobPrep local[ISO_STACK_BLOBS];
+    int localLists[2][ISO_STACK_BLOBS];
     std::vector<IsoBlobPrep> heap;
+    std::vector<int> heapLists;
     IsoBlobPrep* blobs;
+    int* outer;  // blobs near a block of points
+    int* inner;  // of those, blobs reaching a batch
     PrepList(const Blob* src, int n)
     {
         if (n > ISO_STACK_BLOBS) {
             heap.resize(n);
+            heapLists.resize(2 * (size_t)n);
             blobs = heap.data();
+            outer = heapLists.data();
+            inner = outer + n;
         } else {
             blobs = local;
+            outer = localLists[0];
+            inner = localLists[1];
         }
         isoPrepareBlobs(src, n, blobs);
     }
@@ -63,10 +92,16 @@ struct PrepList {
 
 static inline IsoV4 splat(float v) { return IsoV4{v, v, v, v}; }
 
+// Box of the points of a batch (points that are not numbers are left out).
 static void bounds(const IsoV4* xs, const IsoV4* ys, const IsoV4* zs, int groups, float lo[3],
                    float hi[3])
 {
-    IsoV4 mn[3] = {xs[0], ys[0], zs[0]}, mx[3] = {xs[0], ys[0], zs[0]};
+    const float inf = __builtin_inff();
+    IsoV4 mn[3], mx[3];
+    for (int a = 0; a < 3; a++) {
+        mn[a] = splat(inf);
+        mx[a] = splat(-inf);
+    }
     for (int g = 0; g < groups; g++) {
         const IsoV4 v[3] = {xs[g], ys[g], zs[g]};
         for (int a = 0; a < 3; a++) {
@@ -75,105 +110,161 @@ static void bounds(const IsoV4* xs, const IsoV4* ys, const IsoV4* zs, int groups
         }
     }
     for (int a = 0; a < 3; a++) {
-        lo[a] = mn[a][0];
-        hi[a] = mx[a][0];
-        for (int l = 1; l < 4; l++) {
+        lo[a] = inf;
+        hi[a] = -inf;
+        for (int l = 0; l < 4; l++) {
             lo[a] = mn[a][l] < lo[a] ? mn[a][l] : lo[a];
             hi[a] = mx[a][l] > hi[a] ? mx[a][l] : hi[a];
         }
     }
 }
 
-constexpr int GROUPS = 16;  // groups of four points per batch
+// Box of count points given as three coordinate arrays.
+static void pointBounds(const float* xs, const float* ys, const float* zs, int count, float lo[3],
+                        float hi[3])
+{
+    const float* c[3] = {xs, ys, zs};
+    for (int a = 0; a < 3; a++) {
+        lo[a] = __builtin_inff();
+        hi[a] = -__builtin_inff();
+        for (int i = 0; i < count; i++) {
+            float v = c[a][i];
+            lo[a] = v < lo[a] ? v : lo[a];
+            hi[a] = v > hi[a] ? v : hi[a];
+        }
+    }
+}
+
+constexpr int GROUPS = 16;     // groups of four points per batch
+constexpr int BLOCK = 256;     // points per block, for a first cut of the blobs
+
+// Blob-outer evaluation of one batch of up to GROUPS * 4 points.
+static void batchField(IsoV4* acc, const IsoV4* px, const IsoV4* py, const IsoV4* pz, int groups,
+                       const IsoBlobPrep* blobs, const int* list, int nlist)
+{
+    for (int g = 0; g < groups; g++) acc[g] = splat(0.0f);
+    for (int i = 0; i < nlist; i++) {
+        const IsoBlobPrep& bl = blobs[list[i]];
+        for (int g = 0; g < groups; g++) {
+            IsoV4 dx = px[g] - bl.cx, dy = py[g] - bl.cy, dz = pz[g] - bl.cz;
+            IsoV4 term = isoBlobTerm(dx * dx + dy * dy + dz * dz, bl.inv);
+            acc[g] = bl.negative ? acc[g] - term : acc[g] + term;
+        }
+    }
+}
+
+// Blobs of the outer list that reach some point of a batch.
+static int batchBlobs(const PrepList& prep, int nouter, const float lo[3], const float hi[3])
+{
+    int near = isoBlobsNear(prep.blobs, prep.outer, nouter, lo, hi, prep.inner);
+    int n = 0;
+    for (int i = 0; i < near; i++)
+        if (!isoBlobMisses(prep.blobs[prep.inner[i]], lo, hi)) prep.inner[n++] = prep.inner[i];
+    return n;
+}
 
 void isoField(float* out, const float* xs, const float* ys, const float* zs, int n,
               const Blob* blobs, int nblobs)
 {
+    if (nblobs < 0) nblobs = 0;
     PrepList prep(blobs, nblobs);
-    for (int start = 0; start < n; start += GROUPS * 4) {
-        int count = n - start < GROUPS * 4 ? n - start : GROUPS * 4;
-        int groups = (count + 3) / 4;
-        IsoV4 px[GROUPS], py[GROUPS], pz[GROUPS], acc[GROUPS];
-        for (int i = 0; i < groups * 4; i++) {
-            // Pad the last group with copies of the last point.
-            int src = start + (i < count ? i : count - 1);
-            px[i / 4][i % 4] = xs[src];
-            py[i / 4][i % 4] = ys[src];
-            pz[i / 4][i % 4] = zs[src];
-        }
-        for (int g = 0; g < groups; g++) acc[g] = splat(0.0f);
+    for (int block = 0; block < n; block += BLOCK) {
+        int inBlock = n - block < BLOCK ? n - block : BLOCK;
         float lo[3], hi[3];
-        bounds(px, py, pz, groups, lo, hi);
-        for (int b = 0; b < nblobs; b++) {
-            const IsoBlobPrep& bl = prep.blobs[b];
-            if (isoBlobMisses(bl, lo, hi)) continue;
-            for (int g = 0; g < groups; g++) {
-                IsoV4 dx = px[g] - bl.cx, dy = py[g] - bl.cy, dz = pz[g] - bl.cz;
-                IsoV4 term = isoBlobTerm(dx * dx + dy * dy + dz * dz, bl.inv);
-                acc[g] = bl.negative ? acc[g] - term : acc[g] + term;
+        pointBounds(xs + block, ys + block, zs + block, inBlock, lo, hi);
+        int nouter = isoBlobsNear(prep.blobs, nullptr, nblobs, lo, hi, prep.outer);
+        for (int start = block; start < block + inBlock; start += GROUPS * 4) {
+            int count = block + inBlock - start < GROUPS * 4 ? block + inBlock - start : GROUPS * 4;
+            int groups = (count + 3) / 4;
+            IsoV4 px[GROUPS], py[GROUPS], pz[GROUPS], acc[GROUPS];
+            for (int i = 0; i < groups * 4; i++) {
+                // Pad the last group with copies of the last point.
+                int src = start + (i < count ? i : count - 1);
+                px[i / 4][i % 4] = xs[src];
+                py[i / 4][i % 4] = ys[src];
+                pz[i / 4][i % 4] = zs[src];
             }
+            bounds(px, py, pz, groups, lo, hi);
+            int ninner = batchBlobs(prep, nouter, lo, hi);
+            batchField(acc, px, py, pz, groups, prep.blobs, prep.inner, ninner);
+            for (int i = 0; i < count; i++) out[start + i] = acc[i / 4][i % 4];
         }
-        for (int i = 0; i < count; i++) out[start + i] = acc[i / 4][i % 4];
     }
 }
 
 void isoNormals(const float* positions, float* normals, int count, const Blob* blobs, int nblobs)
 {
+    if (nblobs < 0) nblobs = 0;
     PrepList prep(blobs, nblobs);
     const float step = 0.01f;
-    for (int start = 0; start < count; start += GROUPS * 4) {
-        int n = count - start < GROUPS * 4 ? count - start : GROUPS * 4;
-        int groups = (n + 3) / 4;
-        // q = p + 16 and the three stepped coordinates.
-        IsoV4 qx[GROUPS], qy[GROUPS], qz[GROUPS], sx[GROUPS], sy[GROUPS], sz[GROUPS];
-        IsoV4 f0[GROUPS], fx[GROUPS], fy[GROUPS], fz[GROUPS];
-        for (int i = 0; i < groups * 4; i++) {
-            const float* p = positions + 3 * (start + (i < n ? i : n - 1));
-            qx[i / 4][i % 4] = p[0] + 16.0f;
-            qy[i / 4][i % 4] = p[1] + 16.0f;
-            qz[i / 4][i % 4] = p[2] + 16.0f;
+    for (int block = 0; block < count; block += BLOCK) {
+        int inBlock = count - block < BLOCK ? count - block : BLOCK;
+        float lo[3], hi[3];
+        for (int a = 0; a < 3; a++) {
+            lo[a] = __builtin_inff();
+            hi[a] = -__builtin_inff();
         }
-        for (int g = 0; g < groups; g++) {
-            sx[g] = qx[g] + step;
-            sy[g] = qy[g] + step;
-            sz[g] = qz[g] + step;
-            f0[g] = fx[g] = fy[g] = fz[g] = splat(0.0f);
-        }
-        float lo[3], hi[3], lo2[3], hi2[3];
-        bounds(qx, qy, qz, groups, lo, hi);
-        bounds(sx, sy, sz, groups, lo2, hi2);
-        for (int a = 0; a < 3; a++) hi[a] = hi2[a] > hi[a] ? hi2[a] : hi[a];
-        for (int b = 0; b < nblobs; b++) {
-            const IsoBlobPrep& bl = prep.blobs[b];
-            if (isoBlobMisses(bl, lo, hi)) continue;
+        for (int i = block; i < block + inBlock; i++)
+            for (int a = 0; a < 3; a++) {
+                float q = positions[3 * i + a] + 16.0f, q2 = q + step;
+                lo[a] = q < lo[a] ? q : lo[a];
+                hi[a] = q2 > hi[a] ? q2 : hi[a];
+            }
+        int nouter = isoBlobsNear(prep.blobs, nullptr, nblobs, lo, hi, prep.outer);
+        for (int start = block; start < block + inBlock; start += GROUPS * 4) {
+            int n = block + inBlock - start < GROUPS * 4 ? block + inBlock - start : GROUPS * 4;
+            int groups = (n + 3) / 4;
+            // q = p + 16 and the three stepped coordinates.
+            IsoV4 qx[GROUPS], qy[GROUPS], qz[GROUPS], sx[GROUPS], sy[GROUPS], sz[GROUPS];
+            IsoV4 f0[GROUPS], fx[GROUPS], fy[GROUPS], fz[GROUPS];
+            for (int i = 0; i < groups * 4; i++) {
+                const float* p = positions + 3 * (start + (i < n ? i : n - 1));
+                qx[i / 4][i % 4] = p[0] + 16.0f;
+                qy[i / 4][i % 4] = p[1] + 16.0f;
+                qz[i / 4][i % 4] = p[2] + 16.0f;
+            }
             for (int g = 0; g < groups; g++) {
-                IsoV4 dx = qx[g] - bl.cx, dy = qy[g] - bl.cy, dz = qz[g] - bl.cz;
-                IsoV4 ex = sx[g] - bl.cx, ey = sy[g] - bl.cy, ez = sz[g] - bl.cz;
-                IsoV4 dx2 = dx * dx, dy2 = dy * dy, dz2 = dz * dz;
-                IsoV4 xy = dx2 + dy2;
-                IsoV4 t0 = isoBlobTerm(xy + dz2, bl.inv);
-                IsoV4 tx = isoBlobTerm(ex * ex + dy2 + dz2, bl.inv);
-                IsoV4 ty = isoBlobTerm(dx2 + ey * ey + dz2, bl.inv);
-                IsoV4 tz = isoBlobTerm(xy + ez * ez, bl.inv);
-                if (bl.negative) {
-                    f0[g] -= t0;
-                    fx[g] -= tx;
-                    fy[g] -= ty;
-                    fz[g] -= tz;
-                } else {
-                    f0[g] += t0;
-                    fx[g] += tx;
-                    fy[g] += ty;
-                    fz[g] += tz;
+                sx[g] = qx[g] + step;
+                sy[g] = qy[g] + step;
+                sz[g] = qz[g] + step;
+                f0[g] = fx[g] = fy[g] = fz[g] = splat(0.0f);
+            }
+            float lo2[3], hi2[3];
+            bounds(qx, qy, qz, groups, lo, hi);
+            bounds(sx, sy, sz, groups, lo2, hi2);
+            for (int a = 0; a < 3; a++) hi[a] = hi2[a] > hi[a] ? hi2[a] : hi[a];
+            int ninner = batchBlobs(prep, nouter, lo, hi);
+            for (int b = 0; b < ninner; b++) {
+                const IsoBlobPrep& bl = prep.blobs[prep.inner[b]];
+                for (int g = 0; g < groups; g++) {
+                    IsoV4 dx = qx[g] - bl.cx, dy = qy[g] - bl.cy, dz = qz[g] - bl.cz;
+                    IsoV4 ex = sx[g] - bl.cx, ey = sy[g] - bl.cy, ez = sz[g] - bl.cz;
+                    IsoV4 dx2 = dx * dx, dy2 = dy * dy, dz2 = dz * dz;
+                    IsoV4 xy = dx2 + dy2;
+                    IsoV4 t0 = isoBlobTerm(xy + dz2, bl.inv);
+                    IsoV4 tx = isoBlobTerm(ex * ex + dy2 + dz2, bl.inv);
+                    IsoV4 ty = isoBlobTerm(dx2 + ey * ey + dz2, bl.inv);
+                    IsoV4 tz = isoBlobTerm(xy + ez * ez, bl.inv);
+                    if (bl.negative) {
+                        f0[g] -= t0;
+                        fx[g] -= tx;
+                        fy[g] -= ty;
+                        fz[g] -= tz;
+                    } else {
+                        f0[g] += t0;
+                        fx[g] += tx;
+                        fy[g] += ty;
+                        fz[g] += tz;
+                    }
                 }
             }
-        }
-        for (int i = 0; i < n; i++) {
-            float* o = normals + 3 * (start + i);
-            float v = f0[i / 4][i % 4];
-            o[0] = (v - fx[i / 4][i % 4]) * 100.0f;
-            o[1] = (v - fy[i / 4][i % 4]) * 100.0f;
-            o[2] = (v - fz[i / 4][i % 4]) * 100.0f;
+            for (int i = 0; i < n; i++) {
+                float* o = normals + 3 * (start + i);
+                float v = f0[i / 4][i % 4];
+                o[0] = (v - fx[i / 4][i % 4]) * 100.0f;
+                o[1] = (v - fy[i / 4][i % 4]) * 100.0f;
+                o[2] = (v - fz[i / 4][i % 4]) * 100.0f;
+            }
         }
     }
 }

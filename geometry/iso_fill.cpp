@@ -14,7 +14,7 @@ constexpr int LEAF_ROWS = 16;
 // only, so they are computed once per blob and combined per point in the
 // order (dx^2 + dy^2) + dz^2.
 static void leafRows(int x0, int x1, const int* js, const int* ks, int rows,
-                     const IsoBlobPrep* blobs, int nblobs)
+                     const IsoBlobPrep* blobs, const int* list, int nlist)
 {
     IsoV4 lanes = {(float)x0, (float)(x0 + 1), (float)(x0 + 2), (float)(x0 + 3)};
     IsoV4 acc[LEAF_ROWS];
@@ -28,8 +28,8 @@ static void leafRows(int x0, int x1, const int* js, const int* ks, int rows,
         lo[2] = ks[r] < lo[2] ? ks[r] : lo[2];
         hi[2] = ks[r] > hi[2] ? ks[r] : hi[2];
     }
-    for (int b = 0; b < nblobs; b++) {
-        const IsoBlobPrep& bl = blobs[b];
+    for (int i = 0; i < nlist; i++) {
+        const IsoBlobPrep& bl = blobs[list[i]];
         if (isoBlobMisses(bl, lo, hi)) continue;
         IsoV4 dx = lanes - bl.cx;
         IsoV4 dx2 = dx * dx;
@@ -65,7 +65,7 @@ static void leafRows(int x0, int x1, const int* js, const int* ks, int rows,
 // Leaf: the box [x0, x1) x [y0, y1) x [z0, z1) with x1 - x0 <= 4, rows in
 // z-outer, y-inner order.
 static void fillLeaf(int x0, int x1, int y0, int y1, int z0, int z1, const IsoBlobPrep* blobs,
-                     int nblobs)
+                     const int* list, int nlist)
 {
     if (x1 <= x0 || y1 <= y0 || z1 <= z0) return;
     int js[LEAF_ROWS], ks[LEAF_ROWS], rows = 0;
@@ -74,11 +74,11 @@ static void fillLeaf(int x0, int x1, int y0, int y1, int z0, int z1, const IsoBl
             js[rows] = j;
             ks[rows] = k;
             if (++rows == LEAF_ROWS) {
-                leafRows(x0, x1, js, ks, rows, blobs, nblobs);
+                leafRows(x0, x1, js, ks, rows, blobs, list, nlist);
                 rows = 0;
             }
         }
-    if (rows) leafRows(x0, x1, js, ks, rows, blobs, nblobs);
+    if (rows) leafRows(x0, x1, js, ks, rows, blobs, list, nlist);
 }
 
 static void clearBox(int x0, int x1, int y0, int y1, int z0, int z1)
@@ -92,25 +92,33 @@ static void clearBox(int x0, int x1, int y0, int y1, int z0, int z1)
         }
 }
 
+// Box [x0, x1) x [y0, y1) x [z0, z1). list holds, in order, the nlist
+// blobs whose bound box meets the box (bounds taken inclusive of the
+// exclusive ends); every blob that touches the box or reaches one of its
+// points is among them. scratch has room for the children's lists.
 static void fillBox(int x0, int x1, int y0, int y1, int z0, int z1, const IsoBlobPrep* blobs,
-                    int nblobs)
+                    const int* list, int nlist, int* scratch)
 {
     if (x1 - x0 <= 4) {
-        fillLeaf(x0, x1, y0, y1, z0, z1, blobs, nblobs);
+        fillLeaf(x0, x1, y0, y1, z0, z1, blobs, list, nlist);
         return;
     }
-    for (int b = 0; b < nblobs; b++) {
-        const IsoBlobPrep& bl = blobs[b];
+    for (int i = 0; i < nlist; i++) {
+        const IsoBlobPrep& bl = blobs[list[i]];
         float h = bl.reach;
         if (x0 <= bl.cx + h && bl.cx - h <= x1 && y0 <= bl.cy + h && bl.cy - h <= y1 &&
             z0 <= bl.cz + h && bl.cz - h <= z1) {
             int hx = (x1 - x0) / 2, hy = (y1 - y0) / 2, hz = (z1 - z0) / 2;
             int xs[3] = {x0, x0 + hx, x1}, ys[3] = {y0, y0 + hy, y1}, zs[3] = {z0, z0 + hz, z1};
             for (int c = 0; c < 2; c++)
-                for (int bb = 0; bb < 2; bb++)
-                    for (int a = 0; a < 2; a++)
-                        fillBox(xs[a], xs[a + 1], ys[bb], ys[bb + 1], zs[c], zs[c + 1], blobs,
-                                nblobs);
+                for (int b = 0; b < 2; b++)
+                    for (int a = 0; a < 2; a++) {
+                        float lo[3] = {(float)xs[a], (float)ys[b], (float)zs[c]};
+                        float hi[3] = {(float)xs[a + 1], (float)ys[b + 1], (float)zs[c + 1]};
+                        int n = isoBlobsNear(blobs, list, nlist, lo, hi, scratch);
+                        fillBox(xs[a], xs[a + 1], ys[b], ys[b + 1], zs[c], zs[c + 1], blobs,
+                                scratch, n, scratch + n);
+                    }
             return;
         }
     }
@@ -127,13 +135,23 @@ void isoFill(int x0, int x1, int y0, int y1, int z0, int z1, const Blob* blobs, 
     y0 = clampLattice(y0), y1 = clampLattice(y1);
     z0 = clampLattice(z0), z1 = clampLattice(z1);
     if (nblobs < 0) nblobs = 0;
+    // Blob constants and one index list per level of the recursion (a box of
+    // 32 is four levels deep including its leaves).
+    constexpr int LEVELS = 6;
     IsoBlobPrep local[ISO_STACK_BLOBS];
+    int localLists[LEVELS * ISO_STACK_BLOBS];
     std::vector<IsoBlobPrep> heap;
+    std::vector<int> heapLists;
     IsoBlobPrep* prep = local;
+    int* lists = localLists;
     if (nblobs > ISO_STACK_BLOBS) {
         heap.resize(nblobs);
+        heapLists.resize((size_t)LEVELS * nblobs);
         prep = heap.data();
+        lists = heapLists.data();
     }
     isoPrepareBlobs(blobs, nblobs, prep);
-    fillBox(x0, x1, y0, y1, z0, z1, prep, nblobs);
+    float lo[3] = {(float)x0, (float)y0, (float)z0}, hi[3] = {(float)x1, (float)y1, (float)z1};
+    int n = isoBlobsNear(prep, nullptr, nblobs, lo, hi, lists);
+    fillBox(x0, x1, y0, y1, z0, z1, prep, lists, n, lists + n);
 }

@@ -69,6 +69,7 @@ struct IsoBlobPrep {
     float cx, cy, cz;  // centre in the lattice frame (0 .. 31)
     float inv;         // 1 / (R * R)
     float reach;       // 0.707 R, the reach used to cull boxes
+    float bound;       // |R|: no point farther than this on an axis is reached
     int negative;
     double cullReach2;  // squared distance beyond which the blob surely adds nothing
 };
@@ -76,6 +77,11 @@ void isoPrepareBlobs(const Blob* blobs, int nblobs, IsoBlobPrep* out);
 // True when the blob adds nothing anywhere in the box [lo, hi] (inclusive,
 // lattice frame). Errs on the side of false.
 bool isoBlobMisses(const IsoBlobPrep& b, const float lo[3], const float hi[3]);
+// Writes to out the entries of list (blob indices, in order) whose bound box
+// meets the box [lo, hi]; list null means all n blobs. Returns their number.
+// Every blob that reaches a point of the box is kept.
+int isoBlobsNear(const IsoBlobPrep* blobs, const int* list, int n, const float lo[3],
+                 const float hi[3], int* out);
 
 // Blob contribution to four field values: s < 0.5 adds (or subtracts)
 // s * s - s + 0.25, with s = (dx^2 + dy^2 + dz^2) / R^2 already summed in

@@ -1,0 +1,48 @@
+// Isosurface build time on the world scene's blob sets, the optimised build
+// against the plain reference build it must match.
+#include "geometry/isosurface.h"
+#include "geometry/show_blobs.h"
+#include "tests/iso_reference.h"
+
+#include <benchmark/benchmark.h>
+
+static void isoBuildShow(benchmark::State& state)
+{
+    float t = (float)state.range(0) / 10.0f;
+    Blob blobs[SHOW_BLOB_COUNT];
+    showBlobs(t, blobs);
+    for (auto _ : state) {
+        isoBuild(blobs, SHOW_BLOB_COUNT);
+        benchmark::DoNotOptimize(isoVertCount);
+    }
+    state.counters["verts"] = isoVertCount;
+    state.counters["tris"] = isoTriCount;
+}
+// Show time in tenths of a pattern.
+BENCHMARK(isoBuildShow)->Arg(30)->Arg(80)->Arg(120)->Arg(145)->Unit(benchmark::kMicrosecond);
+
+// A larger surface: a lone blob of radius 20 (about 5400 triangles).
+static void isoBuildLoneBlob(benchmark::State& state)
+{
+    const Blob blob{0.3f, -0.2f, 0.1f, 20.0f, 0, 0};
+    for (auto _ : state) {
+        isoBuild(&blob, 1);
+        benchmark::DoNotOptimize(isoVertCount);
+    }
+    state.counters["verts"] = isoVertCount;
+    state.counters["tris"] = isoTriCount;
+}
+BENCHMARK(isoBuildLoneBlob)->Unit(benchmark::kMicrosecond);
+
+static void isoBuildReferenceShow(benchmark::State& state)
+{
+    static auto ref = isoref::makeState();
+    float t = (float)state.range(0) / 10.0f;
+    Blob blobs[SHOW_BLOB_COUNT];
+    showBlobs(t, blobs);
+    for (auto _ : state) {
+        isoref::build(*ref, blobs, SHOW_BLOB_COUNT);
+        benchmark::DoNotOptimize(ref->vertCount);
+    }
+}
+BENCHMARK(isoBuildReferenceShow)->Arg(30)->Arg(145)->Unit(benchmark::kMicrosecond);
