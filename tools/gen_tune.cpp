@@ -711,11 +711,13 @@ void composeBass()
         int root = chordAt(r).root;
         double t = rowTime(r);
         if (pattern == 0) {
-            if (r % 16 == 0) bassNote(t, 15.5 * rowSeconds, root - 12 + 12, 0.22, 250.0);
+            if (r % 16 == 0) bassNote(t, 15.5 * rowSeconds, root, 0.22, 250.0);
         } else if (fullGroove(r)) {
+            // Rolling sixteenths between the kicks, an octave jump at the end
+            // of each chord; the final drop bounces on the octave every beat.
             if (sub != 0) {
-                int note = (sub == 3 && (beat & 3) == 3) ? root + 12 : root;
-                bassNote(t, 0.8 * rowSeconds, note, 0.24, 420.0);
+                bool up = r >= dropRow ? sub == 2 : (sub == 3 && (beat & 3) == 3);
+                bassNote(t, 0.8 * rowSeconds, up ? root + 12 : root, 0.24, 420.0);
             }
         } else if (pattern <= 2 && sub == 2) {
             bassNote(t, 1.6 * rowSeconds, root, 0.24, 350.0);
@@ -733,14 +735,17 @@ void composeHarmony()
         double gain = pattern == 10 ? 0.06 : pattern == 0 ? 0.04 : 0.045;
         padChord(rowTime(r), 16 * rowSeconds, chordAt(r).notes, gain, c0, c1);
     }
-    // Arpeggio: chord tones an octave up, climbing and falling.
-    static const int steps[16] = {0, 1, 2, 3, 1, 2, 3, 4, 2, 3, 4, 5, 3, 2, 1, 2};
+    // Arpeggio: chord tones an octave up, climbing and falling; a second,
+    // leaping figure in the later half of each groove section.
+    static const int stepsA[16] = {0, 1, 2, 3, 1, 2, 3, 4, 2, 3, 4, 5, 3, 2, 1, 2};
+    static const int stepsB[16] = {0, 2, 4, 2, 1, 3, 5, 3, 2, 4, 3, 1, 4, 2, 3, 1};
     for (int r = 0; r < rows; ++r) {
         int pattern = r / rowsPerPattern;
         double g = arpGain(pattern);
         if (g == 0.0) continue;
         const Chord& c = chordAt(r);
-        int s = steps[r % 16];
+        bool leaping = pattern == 5 || pattern == 8 || pattern == 9 || pattern == 12 || pattern == 13;
+        int s = (leaping ? stepsB : stepsA)[r % 16];
         int note = (s < 4 ? c.notes[s] : c.notes[s - 4] + 12) + 12;
         double accent = (r % 4 == 0) ? 1.0 : 0.75;
         pluck(rowTime(r), note, 0.12 * g * accent, arpCutoff(r), (r & 1) ? 0.35 : -0.35);
@@ -955,7 +960,7 @@ int main(int argc, char** argv)
         mix.l[i] = float(topL.low);
         mix.r[i] = float(topR.low);
     }
-    limit(mix, 0.84);
+    limit(mix, 0.8);
 
     double peak = 0.0, energy = 0.0;
     for (long i = 0; i < totalSamples; ++i) {
