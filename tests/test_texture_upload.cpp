@@ -176,25 +176,33 @@ TEST_F(TextureUpload, LevelsMatchThePlainReduction)
 {
     // An odd size and random content exercise borders, odd halvings and
     // independent channel lanes (alpha stays linear).
-    const int w = 37, h = 20;
-    std::vector<uint8_t> pixels((size_t)w * h * 4);
+    // Sizes cover whole and partial column blocks, a single row and a
+    // single column.
+    const Level sizes[] = {{37, 20}, {83, 41}, {40, 1}, {1, 9}};
     uint32_t x = 12345;
-    for (auto& byte : pixels) {
-        x = x * 69069u + 1u;
-        byte = (uint8_t)(x >> 24);
-    }
-    auto expected = referenceChain(w, h, pixels);
-    std::vector<uint8_t> buffer = pixels;
-    uploadTexture(w, h, buffer.data());
+    for (const Level& size : sizes) {
+        const int w = size.width, h = size.height;
+        std::vector<uint8_t> pixels((size_t)w * h * 4);
+        for (auto& byte : pixels) {
+            x = x * 69069u + 1u;
+            byte = (uint8_t)(x >> 24);
+        }
+        auto expected = referenceChain(w, h, pixels);
+        std::vector<uint8_t> buffer = pixels;
+        glDeleteTextures(1, &name);  // a fresh texture: no levels left from the last size
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        uploadTexture(w, h, buffer.data());
 
-    EXPECT_EQ(readLevel(0, w, h), pixels);
-    int lw = w, lh = h;
-    for (size_t level = 1; level <= expected.size(); level++) {
-        lw = lw > 1 ? lw / 2 : lw;
-        lh = lh > 1 ? lh / 2 : lh;
-        EXPECT_EQ(readLevel((int)level, lw, lh), expected[level - 1]) << "level " << level;
+        EXPECT_EQ(readLevel(0, w, h), pixels);
+        int lw = w, lh = h;
+        for (size_t level = 1; level <= expected.size(); level++) {
+            lw = lw > 1 ? lw / 2 : lw;
+            lh = lh > 1 ? lh / 2 : lh;
+            EXPECT_EQ(readLevel((int)level, lw, lh), expected[level - 1]) << w << " x " << h << " level " << level;
+        }
+        EXPECT_EQ(levelSizes().size(), expected.size() + 1) << w << " x " << h;
     }
-    EXPECT_EQ(levelSizes().size(), expected.size() + 1);
 }
 
 TEST_F(TextureUpload, LargestImageThatFitsThePoolUploadsAndReleasesIt)

@@ -2,6 +2,9 @@
 // byte-to-float channel conversion it shares with the blur.
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "textures/temp_pool.h"
 #include "textures/texture.h"
@@ -67,57 +70,145 @@ static const float* reductionKernel()
     return kernel.taps;
 }
 
-static uint8_t packColour(float v)
+// Lane c of count RGBA texels to floats: byte / 255, squared for colour.
+// The same float operations as unpackChannel, written over whole texels so
+// that the loop vectorises.
+static void unpackLane(float* destination, const uint8_t* pixels, size_t count, int c)
 {
-    if (!(v > 0.0f))
-        return 0;
-    int byte = (int)(std::sqrt(v) * 255.9f);
-    return (uint8_t)(byte > 255 ? 255 : byte);
+    unsigned shift = 8u * (unsigned)c;
+    if (c <= 2) {
+        for (size_t i = 0; i < count; i++) {
+            uint32_t texel;
+            std::memcpy(&texel, pixels + i * 4, 4);
+            float v = (float)(int)((texel >> shift) & 255u) * (1.0f / 255.0f);
+            destination[i] = v * v;
+        }
+    } else {
+        for (size_t i = 0; i < count; i++) {
+            uint32_t texel;
+            std::memcpy(&texel, pixels + i * 4, 4);
+            destination[i] = (float)(int)((texel >> shift) & 255u) * (1.0f / 255.0f);
+        }
+    }
 }
 
-static uint8_t packAlpha(float v)
+// Floats back to lane c: colour trunc(sqrt(v) x 255.9), alpha
+// trunc(v x 255.9), clamped to 0..255; zero and negative values give 0.
+// Clamping before the truncation gives the same bytes as clamping after.
+static inline uint8_t packValue(float v, bool colour)
 {
-    if (!(v > 0.0f))
-        return 0;
-    int byte = (int)(v * 255.9f);
-    return (uint8_t)(byte > 255 ? 255 : byte);
+    v = v > 0.0f ? v : 0.0f;
+    float scaled = (colour ? std::sqrt(v) : v) * 255.9f;
+    return (uint8_t)(int)(scaled < 255.0f ? scaled : 255.0f);
+}
+
+static void packLane(uint8_t* pixels, const float* source, size_t count, int c)
+{
+    bool colour = c <= 2;
+    uint8_t* lane = pixels + c;
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Four values at a time; sqrtps and cvttps2dq round and truncate
+    // exactly like their scalar forms.
+    const __m128 zero = _mm_setzero_ps(), scale = _mm_set1_ps(255.9f), top = _mm_set1_ps(255.0f);
+    for (; i + 4 <= count; i += 4) {
+        __m128 v = _mm_max_ps(_mm_loadu_ps(source + i), zero);
+        if (colour)
+            v = _mm_sqrt_ps(v);
+        __m128i bytes = _mm_cvttps_epi32(_mm_min_ps(_mm_mul_ps(v, scale), top));
+        alignas(16) int32_t values[4];
+        _mm_store_si128((__m128i*)values, bytes);
+        lane[i * 4] = (uint8_t)values[0];
+        lane[i * 4 + 4] = (uint8_t)values[1];
+        lane[i * 4 + 8] = (uint8_t)values[2];
+        lane[i * 4 + 12] = (uint8_t)values[3];
+    }
+#endif
+    for (; i < count; i++)
+        lane[i * 4] = packValue(source[i], colour);
 }
 
 // Vertical half of the reduction: output row r is the sum over taps k of
 // k[k] x source row 8 + 2r - k, added in tap order; rows outside the image
 // are zero and skipped. Output rows go to rows of rowLength floats with 8
-// zeros on each side, ready for the horizontal pass.
+// zeros on each side, ready for the horizontal pass. Columns are summed in
+// blocks held in registers across the taps.
 static void reduceColumns(const float* kernel, const float* source, int w, int h, float* out, int rowLength)
 {
+    constexpr int block = 16;
     int outRows = h / 2;
     for (int r = 0; r < outRows; r++) {
-        float* row = out + (size_t)r * rowLength;
-        std::memset(row, 0, (size_t)rowLength * sizeof(float));
-        float* dst = row + 8;
+        const float* rows[16];
+        float taps[16];
+        int count = 0;
         for (int k = 0; k < 16; k++) {
             int s = 8 + 2 * r - k;
-            if (s < 0 || s >= h)
-                continue;
-            const float* src = source + (size_t)s * w;
-            float tap = kernel[k];
-            for (int x = 0; x < w; x++)
-                dst[x] += tap * src[x];
+            if (s >= 0 && s < h) {
+                rows[count] = source + (size_t)s * w;
+                taps[count] = kernel[k];
+                count++;
+            }
+        }
+        float* row = out + (size_t)r * rowLength;
+        std::memset(row, 0, 8 * sizeof(float));
+        std::memset(row + 8 + w, 0, 8 * sizeof(float));
+        float* dst = row + 8;
+        int x = 0;
+        for (; x + block <= w; x += block) {
+            float sum[block] = {};
+            for (int t = 0; t < count; t++) {
+                const float* src = rows[t] + x;
+                float tap = taps[t];
+                for (int j = 0; j < block; j++)
+                    sum[j] += tap * src[j];
+            }
+            for (int j = 0; j < block; j++)
+                dst[x + j] = sum[j];
+        }
+        for (; x < w; x++) {
+            float sum = 0.0f;
+            for (int t = 0; t < count; t++)
+                sum += taps[t] * rows[t][x];
+            dst[x] = sum;
         }
     }
 }
 
-// Horizontal half: out[x] = sum over taps k of k[k] x in[8 + 2x - k]. The
-// input row has 8 zeros on each side; the zero terms leave every sum as it
-// is, so the padded loop matches skipping them.
-static void reduceRow(const float* kernel, const float* in, int outWidth, float* out)
+// Horizontal half: out[x] = sum over taps k of k[k] x in[8 + 2x - k], in tap
+// order. The input row has 8 zeros on each side; the zero terms leave every
+// sum as it is, so the padded loop matches skipping them. The row is first
+// split into even and odd samples (scratch of 2 x (w / 2 + 8) floats) so
+// that every tap reads contiguous memory.
+static void reduceRow(const float* kernel, const float* in, int w, int outWidth, float* out, float* even, float* odd)
 {
-    for (int x = 0; x < outWidth; x++)
-        out[x] = 0.0f;
-    for (int k = 0; k < 16; k++) {
-        const float* src = in + 8 - k;
-        float tap = kernel[k];
-        for (int x = 0; x < outWidth; x++)
-            out[x] += tap * src[2 * x];
+    constexpr int block = 16;
+    const float* padded = in - 8;  // padded[i] = in[i - 8], i = 0 .. w + 15
+    int pairs = (w + 16) / 2;
+    for (int j = 0; j < pairs; j++) {
+        even[j] = padded[2 * j];
+        odd[j] = padded[2 * j + 1];
+    }
+    // in[8 + 2x - k] = padded[16 + 2x - k]: an even sample for even k, odd for odd k.
+    const float* sources[16];
+    for (int k = 0; k < 16; k++)
+        sources[k] = k % 2 == 0 ? even + 8 - k / 2 : odd + 7 - (k - 1) / 2;
+    int x = 0;
+    for (; x + block <= outWidth; x += block) {
+        float sum[block] = {};
+        for (int k = 0; k < 16; k++) {
+            const float* src = sources[k] + x;
+            float tap = kernel[k];
+            for (int j = 0; j < block; j++)
+                sum[j] += tap * src[j];
+        }
+        for (int j = 0; j < block; j++)
+            out[x + j] = sum[j];
+    }
+    for (; x < outWidth; x++) {
+        float sum = 0.0f;
+        for (int k = 0; k < 16; k++)
+            sum += kernel[k] * sources[k][x];
+        out[x] = sum;
     }
 }
 
@@ -130,6 +221,10 @@ void uploadTexture(int width, int height, uint8_t* pixels)
     float* b = (float*)tempmalloc((size_t)(w + 16) * (h + 16) * sizeof(float));
     void* mark = a;
     int rowLength = w + 16;
+    // The last row of b never holds pass output: it takes the even and odd
+    // split of the horizontal pass.
+    float* even = b + (size_t)(h + 15) * rowLength;
+    float* odd = even + rowLength / 2;
 
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     int level = 1;
@@ -137,10 +232,7 @@ void uploadTexture(int width, int height, uint8_t* pixels)
         int newW = w > 1 ? w / 2 : w;
         int newH = h > 1 ? h / 2 : h;
         for (int c = 0; c < 4; c++) {
-            const float* table = unpackTable(c <= 2, false);
-            const uint8_t* lane = pixels + c;
-            for (size_t i = 0, n = (size_t)w * h; i < n; i++)
-                a[i] = table[lane[i * 4]];
+            unpackLane(a, pixels, (size_t)w * h, c);
 
             // Rows after the vertical pass, each padded by 8 zeros per side.
             if (h > 1) {
@@ -155,19 +247,12 @@ void uploadTexture(int width, int height, uint8_t* pixels)
                 const float* in = b + (size_t)r * rowLength + 8;
                 float* out = a + (size_t)r * newW;
                 if (w > 1)
-                    reduceRow(kernel, in, newW, out);
+                    reduceRow(kernel, in, w, newW, out, even, odd);
                 else
                     std::memcpy(out, in, (size_t)newW * sizeof(float));
             }
 
-            uint8_t* dst = pixels + c;
-            size_t n = (size_t)newW * newH;
-            if (c <= 2)
-                for (size_t i = 0; i < n; i++)
-                    dst[i * 4] = packColour(a[i]);
-            else
-                for (size_t i = 0; i < n; i++)
-                    dst[i * 4] = packAlpha(a[i]);
+            packLane(pixels, a, (size_t)newW * newH, c);
         }
         w = newW;
         h = newH;
