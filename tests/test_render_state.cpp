@@ -381,6 +381,8 @@ TEST_F(RenderState, TextureFiltersWrapAndCoordinateGeneration)
 
     glDeleteTextures(1, &plain->name);
     glDeleteTextures(1, &single->name);
+    delete plain;
+    delete single;
 }
 
 TEST_F(RenderState, BindTextureUsesUnitZeroWithTheRecordScale)
@@ -414,6 +416,7 @@ TEST_F(RenderState, BindTextureUsesUnitZeroWithTheRecordScale)
     pglActiveTextureARB(GL_TEXTURE0);
     glDisable(GL_TEXTURE_2D);
     glDeleteTextures(1, &texture->name);
+    delete texture;
 }
 
 TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
@@ -461,4 +464,5 @@ TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     }
     glDeleteTextures(1, &texture->name);
+    delete texture;
 }

@@ -236,6 +236,8 @@ TEST_F(TextureUpload, SolidTextureRecordAndContents)
     EXPECT_EQ(levelSizes().size(), 5u);
     glDeleteTextures(1, &texture->name);
     glDeleteTextures(1, &mipmapped->name);
+    delete texture;  // the program keeps its records; tests hand them back
+    delete mipmapped;
 }
 
 TEST_F(TextureUpload, RenderTargetsFollowTheWorkAreaSizes)
@@ -266,6 +268,11 @@ TEST_F(TextureUpload, RenderTargetsFollowTheWorkAreaSizes)
     }
     EXPECT_EQ(chain->levels[7].width, 4);
     EXPECT_EQ(chain->levels[7].height, 2);
+    glDeleteTextures(1, &screen->name);
+    for (int i = 0; i < chain->count; i++)
+        glDeleteTextures(1, &chain->levels[i].name);
+    delete screen;
+    delete chain;
 }
 
 // Red value of the shown picture at a point of the bar's own coordinates.
