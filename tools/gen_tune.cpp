@@ -161,7 +161,7 @@ void clap(double t, double gain)
         }
         double xt = x - 0.019;
         double tail = xt >= 0.0 ? std::min(1.0, xt / 0.002) * std::exp(-xt / 0.13) : 0.0;
-        double env = 0.9 * bursts + 0.75 * tail;
+        double env = (0.9 * bursts + 0.75 * tail) * std::min(1.0, (0.45 - x) / 0.05);
         double a = noise(), b = 0.6 * a + 0.4 * noise();
         bl.run(a);
         br.run(b);
@@ -189,7 +189,7 @@ void snare(double t, double gain, double pitch, double pan)
         double attack = std::min(1.0, x / 0.0005);
         double y = attack * (0.55 * std::sin(twoPi * phase) * std::exp(-x / 0.06) +
                              1.6 * band.band * std::exp(-x / 0.09));
-        y *= gain;
+        y *= gain * std::min(1.0, (0.3 - x) / 0.05);
         drums->add(s0 + j, y * panLeft(pan), y * panRight(pan));
         verbSend->add(s0 + j, 0.2 * y, 0.2 * y);
     }
@@ -671,7 +671,7 @@ void composeDrums()
         bool build = r >= breakEnd && r < dropRow;
         if (sub == 0) kick(t, 0.7);
         if (sub == 0 && (beat & 1) && pattern >= 1 && !build) clap(t, 0.5);
-        if (sub == 2) {
+        if (sub == 2 && (pattern > 0 || beat >= 8)) {
             if (fullGroove(r)) hat(t, 0.3, 0.16, 0.15);
             else hat(t, 0.34, 0.045, 0.15);
         }
