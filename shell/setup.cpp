@@ -1,19 +1,25 @@
-// The setup sequence: defaults, dialog, window and context, fonts, set-up
-// textures and the OpenGL checks, in that order.
+// The setup sequence: defaults, dialog, window and context, the two
+// power-of-two sizes, fonts, set-up textures and the OpenGL checks, in that
+// order.
 #include "shell/setup.h"
 
+#include <cstdlib>
+
+#include <GL/gl.h>
+
+#include "shell/bitmap_font.h"
 #include "shell/gl_checks.h"
 #include "shell/lifecycle.h"
+#include "shell/outline_font.h"
 #include "shell/platform.h"
+#include "shell/setup_dialog.h"
 #include "shell/window_procedure.h"
+#include "textures/texture.h"
 
-int displayModeIndex = -1;
-int fullscreen = 1;
-int loopMusic = 0;
-float aspectRatio = 1.3333334f;
-float aspectFactor = 0.75f;
 int largeTexSize = 512;
 int smallTexSize = 256;
+Texture* setupTexture1 = nullptr;
+Texture* setupTexture2 = nullptr;
 
 int powerOfTwoAtLeast(int target)
 {
@@ -30,13 +36,22 @@ void runSetup()
     fullscreen = 1;
     screenWidth = 640;
 
-    // The dialog is not built yet: the show opens windowed in the desktop mode.
-    fullscreen = 0;
+    if (runSetupDialog() != 1)
+        std::exit(0);
 
     if (!createWindow(fullscreen, 32, "VORN", 0, 0, windowProcedure))
         fatalError("Init failed!");
     largeTexSize = powerOfTwoAtLeast(512);
     smallTexSize = powerOfTwoAtLeast(256);
+
+    // 255 glyphs from code 0, extruded 0.2 deep; the result is not needed.
+    fontListBase = glGenLists(256);
+    buildOutlineFont("Arial:bold", 0, 255, fontListBase, 0.2f, fontGlyphMetrics);
+
+    expandBitmapFont(packedFontTable, bitmapFontImage);
+
+    setupTexture1 = makeSolidTexture(128, 128, 0, 0, 0, 0, 1.0f, 1.0f, 1.0f, 0);
+    setupTexture2 = makeSolidTexture(128, 128, 0, 0, 0, 0, 1.0f, 1.0f, 1.0f, 0);
 
     checkColourAndVersion();
     checkExtensions();

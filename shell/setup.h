@@ -13,6 +13,11 @@ extern float aspectFactor;    // aspectRatio / (16/9): 0.75, 0.9 or 1.0
 extern int largeTexSize;
 extern int smallTexSize;
 
+// The two 128 x 128 transparent textures made during set-up.
+struct Texture;
+extern Texture* setupTexture1;
+extern Texture* setupTexture2;
+
 // Smallest power of two 2^k (k = 1..16) not below target.
 int powerOfTwoAtLeast(int target);
 
