@@ -136,6 +136,9 @@ static void pointBounds(const float* xs, const float* ys, const float* zs, int c
 }
 
 constexpr int GROUPS = 16;     // groups of four points per batch
+// Normals are taken in smaller batches: surface vertices come in lattice
+// order, so a small batch spans a small box and fewer blobs reach it.
+constexpr int NORMAL_GROUPS = 4;
 constexpr int BLOCK = 256;     // points per block, for a first cut of the blobs
 
 // Blob-outer evaluation of one batch of up to GROUPS * 4 points.
@@ -211,12 +214,14 @@ void isoNormals(const float* positions, float* normals, int count, const Blob* b
                 hi[a] = q2 > hi[a] ? q2 : hi[a];
             }
         int nouter = isoBlobsNear(prep.blobs, nullptr, nblobs, lo, hi, prep.outer);
-        for (int start = block; start < block + inBlock; start += GROUPS * 4) {
-            int n = block + inBlock - start < GROUPS * 4 ? block + inBlock - start : GROUPS * 4;
+        for (int start = block; start < block + inBlock; start += NORMAL_GROUPS * 4) {
+            int left = block + inBlock - start;
+            int n = left < NORMAL_GROUPS * 4 ? left : NORMAL_GROUPS * 4;
             int groups = (n + 3) / 4;
             // q = p + 16 and the three stepped coordinates.
-            IsoV4 qx[GROUPS], qy[GROUPS], qz[GROUPS], sx[GROUPS], sy[GROUPS], sz[GROUPS];
-            IsoV4 f0[GROUPS], fx[GROUPS], fy[GROUPS], fz[GROUPS];
+            constexpr int G = NORMAL_GROUPS;
+            IsoV4 qx[G], qy[G], qz[G], sx[G], sy[G], sz[G];
+            IsoV4 f0[G], fx[G], fy[G], fz[G];
             for (int i = 0; i < groups * 4; i++) {
                 const float* p = positions + 3 * (start + (i < n ? i : n - 1));
                 qx[i / 4][i % 4] = p[0] + 16.0f;

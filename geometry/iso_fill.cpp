@@ -9,6 +9,13 @@
 // Leaf rows are evaluated in batches of this many x rows of four lanes.
 constexpr int LEAF_ROWS = 16;
 
+// Per aligned 4 x 4 x 4 block of the lattice (index (k/4) * 64 + (j/4) * 8 +
+// i/4): 1 when every value in it is known to be 0 (and so no cell inside),
+// which lets a clear skip it. 0 means nothing is known.
+static uint8_t blockZero[512];
+
+static inline int blockOf(int i, int j, int k) { return (k >> 2) * 64 + (j >> 2) * 8 + (i >> 2); }
+
 // Evaluates rows (j[r], k[r]) of lanes x0 .. x0 + 3 and stores lanes below
 // x1. Blob-outer: dx^2 depends on the lane only and dy^2, dz^2 on the row
 // only, so they are computed once per blob and combined per point in the
@@ -53,6 +60,8 @@ static void leafRows(int x0, int x1, const int* js, const int* ks, int rows,
         bits &= keep;
         uint32_t& row = isoInsideRows[k * 32 + j];
         row = (row & ~(keep << x0)) | (bits << x0);
+        blockZero[blockOf(x0, j, k)] = 0;
+        blockZero[blockOf(x1 - 1, j, k)] = 0;
         if (bits) {
             int n = __builtin_popcount(bits);
             isoCountY[j] += n;
@@ -62,12 +71,72 @@ static void leafRows(int x0, int x1, const int* js, const int* ks, int rows,
     }
 }
 
+// An aligned 4 x 4 x 4 block: the same evaluation as leafRows with the row
+// and plane offsets squared once per blob. A block no blob reaches is all
+// zeros and is not written again while it stays that way.
+static void fillBlock(int x0, int y0, int z0, const IsoBlobPrep* blobs, const int* list, int nlist)
+{
+    const float lo[3] = {(float)x0, (float)y0, (float)z0};
+    const float hi[3] = {(float)(x0 + 3), (float)(y0 + 3), (float)(z0 + 3)};
+    const IsoV4 lanes = {(float)x0, (float)(x0 + 1), (float)(x0 + 2), (float)(x0 + 3)};
+    IsoV4 acc[16];
+    for (int r = 0; r < 16; r++) acc[r] = IsoV4{0.0f, 0.0f, 0.0f, 0.0f};
+    int used = 0;
+    for (int i = 0; i < nlist; i++) {
+        const IsoBlobPrep& bl = blobs[list[i]];
+        if (isoBlobMisses(bl, lo, hi)) continue;
+        used++;
+        IsoV4 dx = lanes - bl.cx;
+        IsoV4 dx2 = dx * dx;
+        float dy2[4], dz2[4];
+        for (int a = 0; a < 4; a++) {
+            float dy = (float)(y0 + a) - bl.cy, dz = (float)(z0 + a) - bl.cz;
+            dy2[a] = dy * dy;
+            dz2[a] = dz * dz;
+        }
+        if (bl.negative) {
+            for (int r = 0; r < 16; r++)
+                acc[r] -= isoBlobTerm(dx2 + dy2[r & 3] + dz2[r >> 2], bl.inv);
+        } else {
+            for (int r = 0; r < 16; r++)
+                acc[r] += isoBlobTerm(dx2 + dy2[r & 3] + dz2[r >> 2], bl.inv);
+        }
+    }
+    uint8_t& zero = blockZero[blockOf(x0, y0, z0)];
+    if (!used && zero) return;
+
+    const IsoV4 level = {ISO_LEVEL, ISO_LEVEL, ISO_LEVEL, ISO_LEVEL};
+    IsoI4 nonzero = {0, 0, 0, 0};
+    for (int r = 0; r < 16; r++) {
+        int j = y0 + (r & 3), k = z0 + (r >> 2);
+        float* dst = isoCellValue + k * 1024 + j * 32 + x0;
+        memcpy(dst, &acc[r], sizeof(IsoV4));
+        nonzero |= (IsoI4)acc[r];
+        IsoI4 in = (IsoI4)(acc[r] >= level);
+        uint32_t bits = ((uint32_t)in[0] & 1u) | ((uint32_t)in[1] & 2u) | ((uint32_t)in[2] & 4u) |
+                        ((uint32_t)in[3] & 8u);
+        uint32_t& row = isoInsideRows[k * 32 + j];
+        row = (row & ~(15u << x0)) | (bits << x0);
+        if (bits) {
+            int n = __builtin_popcount(bits);
+            isoCountY[j] += n;
+            isoCountZ[k] += n;
+            for (int l = 0; l < 4; l++) isoCountX[x0 + l] += (bits >> l) & 1;
+        }
+    }
+    zero = !(nonzero[0] | nonzero[1] | nonzero[2] | nonzero[3]);
+}
+
 // Leaf: the box [x0, x1) x [y0, y1) x [z0, z1) with x1 - x0 <= 4, rows in
 // z-outer, y-inner order.
 static void fillLeaf(int x0, int x1, int y0, int y1, int z0, int z1, const IsoBlobPrep* blobs,
                      const int* list, int nlist)
 {
     if (x1 <= x0 || y1 <= y0 || z1 <= z0) return;
+    if (x1 - x0 == 4 && y1 - y0 == 4 && z1 - z0 == 4 && !((x0 | y0 | z0) & 3)) {
+        fillBlock(x0, y0, z0, blobs, list, nlist);
+        return;
+    }
     int js[LEAF_ROWS], ks[LEAF_ROWS], rows = 0;
     for (int k = z0; k < z1; k++)
         for (int j = y0; j < y1; j++) {
@@ -84,6 +153,23 @@ static void fillLeaf(int x0, int x1, int y0, int y1, int z0, int z1, const IsoBl
 static void clearBox(int x0, int x1, int y0, int y1, int z0, int z1)
 {
     if (x1 <= x0) return;
+    if (!((x0 | x1 | y0 | y1 | z0 | z1) & 3)) {
+        // Whole blocks: skip those already zero.
+        for (int k = z0; k < z1; k += 4)
+            for (int j = y0; j < y1; j += 4)
+                for (int i = x0; i < x1; i += 4) {
+                    uint8_t& zero = blockZero[blockOf(i, j, k)];
+                    if (zero) continue;
+                    for (int kk = k; kk < k + 4; kk++)
+                        for (int jj = j; jj < j + 4; jj++) {
+                            memset(isoCellValue + kk * 1024 + jj * 32 + i, 0, 4 * sizeof(float));
+                            isoInsideRows[kk * 32 + jj] &= ~(15u << i);
+                        }
+                    zero = 1;
+                }
+        return;
+    }
+    // Zeros written into part of a block leave what is known about it true.
     uint32_t span = (x1 - x0 >= 32 ? ~0u : ((1u << (x1 - x0)) - 1u)) << x0;
     for (int k = z0; k < z1; k++)
         for (int j = y0; j < y1; j++) {
