@@ -535,3 +535,37 @@ TEST(Isosurface, FillOfAnyBoxMatchesTheReference)
     expectSameLattice(*ref);
     expectSameAsReference(*ref, "another full build");
 }
+
+TEST(ShowBlobs, HollowClosesBlobsGrowAndNothingBreaksPastTheEnd)
+{
+    Blob b[SHOW_BLOB_COUNT];
+    showBlobs(3.0f, b);
+    EXPECT_TRUE(b[0].negative);
+    EXPECT_EQ(b[0].radius, 5.0f);
+    EXPECT_FLOAT_EQ(b[1].radius, 5.0f * std::pow(0.475f, 8.0f));  // 0.1 + 3/8
+    EXPECT_EQ(b[7].radius, 5.0f);                                  // full size from t = 2.4
+    double p = std::pow(1.0 - 3.0 / 16.0, 0.25);
+    EXPECT_NEAR(b[4].x, 5.0 * p * std::sin(4.727 * 3.0 + 2.9 * 4), 1e-4);
+    EXPECT_NEAR(b[4].y, 5.0 * p * std::sin(2.871 * 3.0 + 1.7 * 4), 1e-4);
+    for (int i = 1; i < SHOW_BLOB_COUNT; i++) {
+        EXPECT_FALSE(b[i].negative);
+        EXPECT_EQ(b[i].z, 0.0f);
+        EXPECT_EQ(b[i].shape, 0);
+    }
+    showBlobs(12.0f, b);
+    EXPECT_EQ(b[0].radius, 3.0f);
+    showBlobs(15.5f, b);
+    EXPECT_EQ(b[0].radius, 0.0f);
+    // From t = 16 on the centres sit at the origin instead of turning into
+    // not-a-number, and the build still works.
+    for (float t : {16.0f, 17.5f}) {
+        showBlobs(t, b);
+        for (const Blob& blob : b) {
+            EXPECT_EQ(blob.x, 0.0f);
+            EXPECT_EQ(blob.y, 0.0f);
+            EXPECT_TRUE(std::isfinite(blob.radius));
+        }
+        isoBuild(b, SHOW_BLOB_COUNT);
+        EXPECT_GT(isoTriCount, 0);
+    }
+}
