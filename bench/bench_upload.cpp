@@ -25,7 +25,8 @@ static bool benchContext()
         screenWidth = 640;
         screenHeight = 360;
         displayModeIndex = -1;
-        if (!createWindow(0, 32, "VORN bench", 0, 0, ignoreEvents))
+        // Another benchmark of the run may have opened the window already.
+        if (!hWnd && !createWindow(0, 32, "VORN bench", 0, 0, ignoreEvents))
             return false;
         checkColourAndVersion();
         checkExtensions();
