@@ -1,5 +1,7 @@
 // JPEG decoding, the padded texel buffer of JPEG textures, and the texture
 // records they make; bad input of every kind ends in a clear fatal error.
+// Death tests run in a fresh process ("threadsafe" style): forking a process
+// that holds a GL context with rendering threads is not safe.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,9 +17,12 @@
 #include "textures/jpeg.h"
 #include "textures/temp_pool.h"
 
-// Death tests re-run the test in a fresh process: forking a process that
-// holds a GL context with rendering threads is not safe.
-static const bool deathStyle = (GTEST_FLAG_SET(death_test_style, "threadsafe"), true);
+// The show keeps its records for good; tests give theirs back.
+static void dropTexture(Texture* texture)
+{
+    glDeleteTextures(1, &texture->name);
+    delete texture;
+}
 
 // 16 x 16 picture with one colour per 8 x 8 quadrant (aligned to JPEG
 // blocks, so the colours survive compression).
@@ -73,6 +78,7 @@ TEST(LoadJpeg, ExpandsGreyscaleToRgb)
 
 TEST(LoadJpegDeathTest, MissingFileIsNamed)
 {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     int w, h;
     EXPECT_EXIT(loadJpeg("no/such/picture.jpg", &w, &h), ::testing::ExitedWithCode(1),
                 "^no/such/picture.jpg not found");
@@ -80,6 +86,7 @@ TEST(LoadJpegDeathTest, MissingFileIsNamed)
 
 TEST(LoadJpegDeathTest, DamagedDataIsFatalAndNamesTheFile)
 {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::string valid = scratchPath("valid.jpg");
     std::vector<uint8_t> pattern(64 * 64 * 3);
     for (size_t i = 0; i < pattern.size(); i++)
@@ -116,6 +123,7 @@ TEST(LoadJpegDeathTest, DamagedDataIsFatalAndNamesTheFile)
 
 TEST(LoadJpegDeathTest, UnsupportedPicturesAreRefused)
 {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::string cmyk = scratchPath("cmyk.jpg");
     writeTestJpeg(cmyk, 16, 16, 4, std::vector<uint8_t>(16 * 16 * 4, 100));
     std::string thin = scratchPath("thin.jpg");
@@ -133,6 +141,7 @@ TEST(LoadJpegDeathTest, UnsupportedPicturesAreRefused)
 
 TEST(LoadJpegDeathTest, PicturesTooLargeForThePoolStopBeforeDecoding)
 {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     // 2900 x 2900 texels of RGBA do not fit in the 32 MiB pool.
     std::string huge = scratchPath("huge.jpg");
     writeTestJpeg(huge, 2900, 2900, 3, solidRgb(2900, 2900, 0, 0, 0), 30);
@@ -148,6 +157,7 @@ TEST(LoadJpegDeathTest, PicturesTooLargeForThePoolStopBeforeDecoding)
 
 TEST(JpegTextureDeathTest, AlphaFileIsCheckedFirstAndMustMatchInSize)
 {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::string colour = scratchPath("colour64.jpg");
     writeTestJpeg(colour, 64, 64, 3, solidRgb(64, 64, 10, 20, 30));
     std::string alpha = scratchPath("alpha32.jpg");
@@ -275,4 +285,6 @@ TEST(JpegTexture, RecordCoversThePictureAndUploads)
     glBindTexture(GL_TEXTURE_2D, single->name);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 0);
+    dropTexture(texture);
+    dropTexture(single);
 }

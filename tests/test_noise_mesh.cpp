@@ -1,6 +1,7 @@
 // The grain noise texture and the box and tube meshes.
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 #include <GL/gl.h>
@@ -13,6 +14,23 @@
 #include "tests/support/gl_context.h"
 #include "textures/loading_bar.h"
 #include "textures/noise.h"
+
+// The show keeps its records for good; tests give theirs back.
+static void dropTexture(Texture* texture)
+{
+    glDeleteTextures(1, &texture->name);
+    delete texture;
+}
+
+static void dropMesh(Mesh* mesh)
+{
+    if (mesh->list)
+        glDeleteLists(mesh->list, 1);
+    for (void* array : {(void*)mesh->positions, (void*)mesh->normals, (void*)mesh->texcoords,
+                        (void*)mesh->triangles, (void*)mesh->faceNormals})
+        std::free(array);
+    delete mesh;
+}
 
 TEST(Noise, LevelsStayInRangeAndFollowRandseed)
 {
@@ -56,6 +74,7 @@ TEST(Noise, TextureRecord)
     EXPECT_FLOAT_EQ(noise->scaleR, 0.5f);
     EXPECT_EQ(noise->flags, RF_NOMIPMAP);
     EXPECT_EQ(noise->frameLayout, 0);
+    dropTexture(noise);
 }
 
 static float dot(const float* a, const float* b)
@@ -92,6 +111,7 @@ TEST(Mesh, BoxHasSixOutwardFaces)
     EXPECT_NEAR(box->centre[0], 0.0f, 1e-6f);
     EXPECT_NEAR(box->centre[1], 0.0f, 1e-6f);
     EXPECT_NEAR(box->radius, 2.0f * std::sqrt(3.0f), 1e-5f);
+    dropMesh(box);
 }
 
 TEST(Mesh, TubeIsAnOpenCylinderFacingOut)
@@ -115,6 +135,7 @@ TEST(Mesh, TubeIsAnOpenCylinderFacingOut)
         EXPECT_NEAR(dot(n, n), 1.0f, 1e-5f);
     }
     EXPECT_NEAR(tube->radius, std::sqrt(1.0f + 1.5f * 1.5f), 1e-5f);
+    dropMesh(tube);
 }
 
 // Draws a display list of a mesh of size about 1 in front of the camera and
@@ -164,4 +185,6 @@ TEST(Mesh, BuildsCompileDisplayListsThatDraw)
     drawListAndRead(tube->list, rgba);
     EXPECT_GT(rgba[0], 100);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    dropMesh(box);
+    dropMesh(tube);
 }

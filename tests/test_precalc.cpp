@@ -1,5 +1,7 @@
 // The asset pre-calculation: its timing lines, its globals, its loading-bar
 // steps and random numbers, and a start-up that stops at a missing file.
+// Death tests run in a fresh process ("threadsafe" style): forking a process
+// that holds a GL context with rendering threads is not safe.
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -13,8 +15,6 @@
 #include "tests/support/gl_context.h"
 #include "textures/loading_bar.h"
 #include "textures/precalc.h"
-
-static const bool deathStyle = (GTEST_FLAG_SET(death_test_style, "threadsafe"), true);
 
 TEST(Precalc, BuildsEveryAssetInsideItsScopes)
 {
@@ -96,6 +96,7 @@ static void precalcWithout(const char* missing)
 
 TEST(PrecalcDeathTest, StopsAtTheFirstMissingFile)
 {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(precalcWithout("leiska.jpg"), ::testing::ExitedWithCode(1),
                 "precalc_noise in .*\ndata/leiska.jpg not found");
     EXPECT_EXIT(precalcWithout("bubble2.jpg"), ::testing::ExitedWithCode(1), "precalc_noise in .*\ndata/bubble2.jpg not found");
