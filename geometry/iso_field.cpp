@@ -136,9 +136,6 @@ static void pointBounds(const float* xs, const float* ys, const float* zs, int c
 }
 
 constexpr int GROUPS = 16;     // groups of four points per batch
-// Normals are taken in smaller batches: surface vertices come in lattice
-// order, so a small batch spans a small box and fewer blobs reach it.
-constexpr int NORMAL_GROUPS = 4;
 constexpr int BLOCK = 256;     // points per block, for a first cut of the blobs
 
 // Blob-outer evaluation of one batch of up to GROUPS * 4 points.
@@ -195,11 +192,68 @@ void isoField(float* out, const float* xs, const float* ys, const float* zs, int
     }
 }
 
+// Eight float lanes: one AVX register where the processor has AVX2, two
+// SSE registers otherwise (the arithmetic, and so every result, is the same;
+// no fused multiply-add is ever used).
+typedef float IsoV8 __attribute__((vector_size(32)));
+typedef int32_t IsoI8 __attribute__((vector_size(32)));
+
+// isoBlobTerm on eight lanes (by reference: eight-lane values are not passed
+// in registers without AVX).
+__attribute__((always_inline)) static inline void blobTerm8(IsoV8& term, const IsoV8& sum,
+                                                            float inv)
+{
+    const IsoV8 half = {0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f, 0.5f};
+    const IsoV8 quarter = {0.25f, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f, 0.25f};
+    IsoV8 s = sum * inv;
+    IsoV8 t = s * s - s + quarter;
+    term = (IsoV8)((IsoI8)t & (IsoI8)(s < half));
+}
+
+constexpr int NORMAL_GROUPS = 2;  // groups of eight points per batch
+
+// Field at q and at q stepped on each axis, for groups of eight points.
+__attribute__((target_clones("avx2", "default"))) static void normalBatch(
+    IsoV8 f[4][NORMAL_GROUPS], const IsoV8 q[3][NORMAL_GROUPS], int groups,
+    const IsoBlobPrep* blobs, const int* list, int nlist)
+{
+    const float step = 0.01f;
+    for (int g = 0; g < groups; g++)
+        for (int k = 0; k < 4; k++) f[k][g] = IsoV8{};
+    for (int b = 0; b < nlist; b++) {
+        const IsoBlobPrep& bl = blobs[list[b]];
+        for (int g = 0; g < groups; g++) {
+            IsoV8 dx = q[0][g] - bl.cx, dy = q[1][g] - bl.cy, dz = q[2][g] - bl.cz;
+            IsoV8 ex = (q[0][g] + step) - bl.cx, ey = (q[1][g] + step) - bl.cy;
+            IsoV8 ez = (q[2][g] + step) - bl.cz;
+            IsoV8 dx2 = dx * dx, dy2 = dy * dy, dz2 = dz * dz;
+            IsoV8 xy = dx2 + dy2;
+            IsoV8 t0, tx, ty, tz;
+            blobTerm8(t0, xy + dz2, bl.inv);
+            blobTerm8(tx, ex * ex + dy2 + dz2, bl.inv);
+            blobTerm8(ty, dx2 + ey * ey + dz2, bl.inv);
+            blobTerm8(tz, xy + ez * ez, bl.inv);
+            if (bl.negative) {
+                f[0][g] -= t0;
+                f[1][g] -= tx;
+                f[2][g] -= ty;
+                f[3][g] -= tz;
+            } else {
+                f[0][g] += t0;
+                f[1][g] += tx;
+                f[2][g] += ty;
+                f[3][g] += tz;
+            }
+        }
+    }
+}
+
 void isoNormals(const float* positions, float* normals, int count, const Blob* blobs, int nblobs)
 {
     if (nblobs < 0) nblobs = 0;
     PrepList prep(blobs, nblobs);
     const float step = 0.01f;
+    constexpr int BATCH = NORMAL_GROUPS * 8;
     for (int block = 0; block < count; block += BLOCK) {
         int inBlock = count - block < BLOCK ? count - block : BLOCK;
         float lo[3], hi[3];
@@ -209,66 +263,38 @@ void isoNormals(const float* positions, float* normals, int count, const Blob* b
         }
         for (int i = block; i < block + inBlock; i++)
             for (int a = 0; a < 3; a++) {
-                float q = positions[3 * i + a] + 16.0f, q2 = q + step;
-                lo[a] = q < lo[a] ? q : lo[a];
-                hi[a] = q2 > hi[a] ? q2 : hi[a];
+                float v = positions[3 * i + a] + 16.0f, v2 = v + step;
+                lo[a] = v < lo[a] ? v : lo[a];
+                hi[a] = v2 > hi[a] ? v2 : hi[a];
             }
         int nouter = isoBlobsNear(prep.blobs, nullptr, nblobs, lo, hi, prep.outer);
-        for (int start = block; start < block + inBlock; start += NORMAL_GROUPS * 4) {
+        for (int start = block; start < block + inBlock; start += BATCH) {
             int left = block + inBlock - start;
-            int n = left < NORMAL_GROUPS * 4 ? left : NORMAL_GROUPS * 4;
-            int groups = (n + 3) / 4;
-            // q = p + 16 and the three stepped coordinates.
-            constexpr int G = NORMAL_GROUPS;
-            IsoV4 qx[G], qy[G], qz[G], sx[G], sy[G], sz[G];
-            IsoV4 f0[G], fx[G], fy[G], fz[G];
-            for (int i = 0; i < groups * 4; i++) {
+            int n = left < BATCH ? left : BATCH;
+            int groups = (n + 7) / 8;
+            // q = p + 16, the last group padded with copies of the last point.
+            IsoV8 q[3][NORMAL_GROUPS], f[4][NORMAL_GROUPS];
+            for (int a = 0; a < 3; a++) {
+                lo[a] = __builtin_inff();
+                hi[a] = -__builtin_inff();
+            }
+            for (int i = 0; i < groups * 8; i++) {
                 const float* p = positions + 3 * (start + (i < n ? i : n - 1));
-                qx[i / 4][i % 4] = p[0] + 16.0f;
-                qy[i / 4][i % 4] = p[1] + 16.0f;
-                qz[i / 4][i % 4] = p[2] + 16.0f;
-            }
-            for (int g = 0; g < groups; g++) {
-                sx[g] = qx[g] + step;
-                sy[g] = qy[g] + step;
-                sz[g] = qz[g] + step;
-                f0[g] = fx[g] = fy[g] = fz[g] = splat(0.0f);
-            }
-            float lo2[3], hi2[3];
-            bounds(qx, qy, qz, groups, lo, hi);
-            bounds(sx, sy, sz, groups, lo2, hi2);
-            for (int a = 0; a < 3; a++) hi[a] = hi2[a] > hi[a] ? hi2[a] : hi[a];
-            int ninner = batchBlobs(prep, nouter, lo, hi);
-            for (int b = 0; b < ninner; b++) {
-                const IsoBlobPrep& bl = prep.blobs[prep.inner[b]];
-                for (int g = 0; g < groups; g++) {
-                    IsoV4 dx = qx[g] - bl.cx, dy = qy[g] - bl.cy, dz = qz[g] - bl.cz;
-                    IsoV4 ex = sx[g] - bl.cx, ey = sy[g] - bl.cy, ez = sz[g] - bl.cz;
-                    IsoV4 dx2 = dx * dx, dy2 = dy * dy, dz2 = dz * dz;
-                    IsoV4 xy = dx2 + dy2;
-                    IsoV4 t0 = isoBlobTerm(xy + dz2, bl.inv);
-                    IsoV4 tx = isoBlobTerm(ex * ex + dy2 + dz2, bl.inv);
-                    IsoV4 ty = isoBlobTerm(dx2 + ey * ey + dz2, bl.inv);
-                    IsoV4 tz = isoBlobTerm(xy + ez * ez, bl.inv);
-                    if (bl.negative) {
-                        f0[g] -= t0;
-                        fx[g] -= tx;
-                        fy[g] -= ty;
-                        fz[g] -= tz;
-                    } else {
-                        f0[g] += t0;
-                        fx[g] += tx;
-                        fy[g] += ty;
-                        fz[g] += tz;
-                    }
+                for (int a = 0; a < 3; a++) {
+                    float v = p[a] + 16.0f, v2 = v + step;
+                    q[a][i / 8][i % 8] = v;
+                    lo[a] = v < lo[a] ? v : lo[a];
+                    hi[a] = v2 > hi[a] ? v2 : hi[a];
                 }
             }
+            int ninner = batchBlobs(prep, nouter, lo, hi);
+            normalBatch(f, q, groups, prep.blobs, prep.inner, ninner);
             for (int i = 0; i < n; i++) {
                 float* o = normals + 3 * (start + i);
-                float v = f0[i / 4][i % 4];
-                o[0] = (v - fx[i / 4][i % 4]) * 100.0f;
-                o[1] = (v - fy[i / 4][i % 4]) * 100.0f;
-                o[2] = (v - fz[i / 4][i % 4]) * 100.0f;
+                float v = f[0][i / 8][i % 8];
+                o[0] = (v - f[1][i / 8][i % 8]) * 100.0f;
+                o[1] = (v - f[2][i / 8][i % 8]) * 100.0f;
+                o[2] = (v - f[3][i / 8][i % 8]) * 100.0f;
             }
         }
     }
