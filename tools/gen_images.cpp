@@ -419,18 +419,18 @@ int main(int argc, char** argv)
     writeJpeg(bubble(128, blueBody, blueRim, 2.1f), folder + "/bubble2.jpg", 100);
     writeJpeg(backdrop(512, 256), folder + "/ttest2.jpg", 92);
     writeJpeg(mask(512, 256), folder + "/leiska.jpg", 92);
-    writeJpeg(logo(512, 256), folder + "/logo.jpg", 92);
-    writeJpeg(textLayer(512, 256,
+    writeJpeg(logo(1024, 512), folder + "/logo.jpg", 92);
+    writeJpeg(textLayer(1024, 512,
                         {"Kvanttikala", "Hexapod Choir", "Lumen Orchard", "Raster Moose", "Velvet Oscillator",
                          "Pilvilinna Collective"},
                         "GREETINGS"),
               folder + "/text1.jpg", 92);
-    writeJpeg(textLayer(512, 256,
+    writeJpeg(textLayer(1024, 512,
                         {"Glasshouse Ferrets", "Saunabyte", "Tundrabyte Sisters", "Kettle and Kernel",
                          "Nordic Quaternion", "Mustikka Ltd"},
                         "RESPECT TO"),
               folder + "/text2.jpg", 92);
-    writeJpeg(textLayer(512, 256,
+    writeJpeg(textLayer(1024, 512,
                         {"code  Aamu Virta", "music  Ilpo Kaarna", "pictures  Nelli Rousu", "bubbles  Tero Sumu",
                          "made for the long winter", "VORN 2026"},
                         "CREDITS"),
