@@ -11,6 +11,7 @@
 #include "shell/setup_choices.h"
 #include "shell/setup_dialog.h"
 #include "shell/splash_image.h"
+#include "tests/support/gl_context.h"
 
 namespace {
 
@@ -135,9 +136,16 @@ void pushEvent(Uint32 type)
     SDL_PushEvent(&event);
 }
 
+// The dialog's renderer draws through the GL driver, which a test context
+// loads first and keeps loaded, so that leak reports can name it.
+class SetupDialogWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { openTestContext(); }
+};
+
 const std::vector<DisplayMode> someModes = {{1024, 768, 32, 60}, {640, 480, 32, 60}, {800, 600, 32, 60}};
 
-TEST(SetupDialogWindow, EnterRunsAndEscapeDoesNothing)
+TEST_F(SetupDialogWindow, EnterRunsAndEscapeDoesNothing)
 {
     SetupDialogState state = stateFor(someModes);
     state.selectedAspect = 2;
@@ -151,7 +159,7 @@ TEST(SetupDialogWindow, EnterRunsAndEscapeDoesNothing)
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
 
-TEST(SetupDialogWindow, ClosingTheDialogIsExit)
+TEST_F(SetupDialogWindow, ClosingTheDialogIsExit)
 {
     SetupDialogState state = stateFor(someModes);
     displayModeIndex = -1;
@@ -162,7 +170,7 @@ TEST(SetupDialogWindow, ClosingTheDialogIsExit)
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
 
-TEST(SetupDialogWindow, EnterWithoutAModeIsFatal)
+TEST_F(SetupDialogWindow, EnterWithoutAModeIsFatal)
 {
     SetupDialogState state = stateFor({{800, 600, 32, 60}});
     EXPECT_EXIT(
@@ -173,7 +181,7 @@ TEST(SetupDialogWindow, EnterWithoutAModeIsFatal)
         ::testing::ExitedWithCode(1), "Error #0006, your windows is a piece of shit");
 }
 
-TEST(SetupDialogWindow, SplashPictureIsEmbeddedAndItsAbsenceFatal)
+TEST_F(SetupDialogWindow, SplashPictureIsEmbeddedAndItsAbsenceFatal)
 {
     ASSERT_EQ(splashWidth, 320);
     ASSERT_EQ(splashHeight, 160);

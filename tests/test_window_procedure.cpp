@@ -13,6 +13,7 @@
 #include "shell/platform.h"
 #include "shell/window_procedure.h"
 #include "tests/support/audio_files.h"
+#include "tests/support/gl_context.h"
 
 namespace {
 
@@ -160,6 +161,7 @@ Uint32 giveUp(Uint32, void*)
 TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoop)
 {
     ASSERT_NE(createWindow(0, 32, "VORN test", 0, 0, windowProcedure), nullptr) << SDL_GetError();
+    pinGlDriver();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 
     SDL_Event escape = keyDown(SDLK_ESCAPE);

@@ -39,6 +39,11 @@ void openTestContext(int width, int height)
     ASSERT_NE(createWindow(0, 32, "VORN test", 0, 0, ignoreEvents), nullptr) << SDL_GetError();
     checkColourAndVersion();
     checkExtensions();
+    pinGlDriver();
+}
+
+void pinGlDriver()
+{
     dl_iterate_phdr(pinDriverLibrary, nullptr);
 }
 

@@ -4,5 +4,8 @@
 // Opens (once per process) a hidden window of the given size with the
 // program's own createWindow and checks, and makes its context current.
 void openTestContext(int width = 640, int height = 360);
+// Keeps the GL driver's libraries loaded until exit, so LeakSanitizer can
+// name them; call it once a GL context or SDL renderer has been made.
+void pinGlDriver();
 // Reads back the RGBA pixel at window coordinates (x, y) after glFinish.
 void readPixel(int x, int y, unsigned char rgba[4]);
