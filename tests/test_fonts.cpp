@@ -95,9 +95,13 @@ protected:
     {
         openTestContext(640, 360);
         fontListBase = glGenLists(256);
+        while (glGetError() != GL_NO_ERROR) {
+        }
         built = buildOutlineFont("Arial:bold", 0, 255, fontListBase, 0.2f, fontGlyphMetrics);
+        buildError = glGetError();
     }
     static bool built;
+    static GLenum buildError;
 
     // One glyph drawn white, 200 pixels to the em, rotated about the y axis.
     void drawGlyph(int code, float yawDegrees, bool cull)
@@ -131,13 +135,13 @@ protected:
     }
 };
 bool OutlineFontGL::built = false;
+GLenum OutlineFontGL::buildError = GL_NO_ERROR;
 
 TEST_F(OutlineFontGL, Has256ListsThatDrawWithoutError)
 {
     ASSERT_TRUE(built);
     ASSERT_NE(fontListBase, 0u);
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    EXPECT_EQ(buildError, (GLenum)GL_NO_ERROR);
     glMatrixMode(GL_MODELVIEW);
     for (int c = 0; c < 256; c++) {
         EXPECT_TRUE(glIsList(fontListBase + c)) << c;
