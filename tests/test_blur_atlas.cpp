@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "geometry/particles.h"
 #include "shell/lifecycle.h"
 #include "tests/jpeg_writer.h"
 #include "tests/support/gl_context.h"
@@ -157,10 +158,10 @@ TEST(BlurAtlas, CellsOfTwoImagesLandWhereTheTableSays)
     std::vector<int> covered(aw * ah, -1);
     for (int half = 0; half < 2; half++)
         for (int k = 0; k < 10; k++) {
-            int column = half * 128 + (int)(128 * blurAtlasCells[k][0]);
-            int row = (int)(128 * blurAtlasCells[k][1]);
-            EXPECT_EQ((int)(128 * blurAtlasCells[k][2]) - (int)(128 * blurAtlasCells[k][0]), cellSide(k));
-            EXPECT_EQ((int)(128 * blurAtlasCells[k][3]) - (int)(128 * blurAtlasCells[k][1]), cellSide(k));
+            int column = half * 128 + (int)(128 * particleAtlasLevels[k][0]);
+            int row = (int)(128 * particleAtlasLevels[k][1]);
+            EXPECT_EQ((int)(128 * particleAtlasLevels[k][2]) - (int)(128 * particleAtlasLevels[k][0]), cellSide(k));
+            EXPECT_EQ((int)(128 * particleAtlasLevels[k][3]) - (int)(128 * particleAtlasLevels[k][1]), cellSide(k));
             for (int y = 0; y < cellSide(k); y++)
                 for (int x = 0; x < cellSide(k); x++) {
                     ASSERT_EQ(covered[(row + y) * aw + column + x], -1) << "cells overlap";

@@ -7,17 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "geometry/particles.h"
 #include "shell/lifecycle.h"
 #include "textures/bokeh.h"
 #include "textures/jpeg.h"
 #include "textures/loading_bar.h"
-
-const float blurAtlasCells[10][4] = {
-    {0.0f, 0.0f, 0.5f, 0.5f},         {0.5f, 0.0f, 1.0f, 0.5f},         {0.0f, 0.5f, 0.5f, 1.0f},
-    {0.5f, 0.5f, 0.75f, 0.75f},       {0.75f, 0.5f, 1.0f, 0.75f},       {0.5f, 0.75f, 0.75f, 1.0f},
-    {0.75f, 0.75f, 0.875f, 0.875f},   {0.875f, 0.75f, 1.0f, 0.875f},    {0.75f, 0.875f, 0.875f, 1.0f},
-    {0.875f, 0.875f, 1.0f, 1.0f},
-};
 
 float blurAtlasRadius(int k)
 {
@@ -66,8 +60,8 @@ void writeAtlasHalf(uint8_t* atlas, uint8_t* source, int w0, int h0, int firstCo
             bokehBlur(source, blurred, blurAtlasRadius(k), w, h);
             level = blurred;
         }
-        int column = firstColumn + (int)(2.0f * w0 * blurAtlasCells[k][0]);
-        int row = (int)(2.0f * h0 * blurAtlasCells[k][1]);
+        int column = firstColumn + (int)(2.0f * w0 * particleAtlasLevels[k][0]);
+        int row = (int)(2.0f * h0 * particleAtlasLevels[k][1]);
         for (int y = 0; y < h; y++)
             std::memcpy(atlas + (row + y) * atlasRow + (size_t)column * 4, level + (size_t)y * w * 4,
                         (size_t)w * 4);

@@ -7,10 +7,6 @@
 #include "textures/image_texture.h"
 #include "textures/texture.h"
 
-// Cell k of one image's half of the atlas: (s0, t0, s1, t1) as fractions of
-// the half. Cells 0..2 are full size, 3..5 half size, 6..9 quarter size.
-extern const float blurAtlasCells[10][4];
-
 // Radius fraction of the blur of level k (k = 1..9): 0.1 x ((k + 1) / 11)^1.5.
 float blurAtlasRadius(int k);
 
@@ -21,7 +17,9 @@ void fillAtlasSource(uint8_t* texels, const uint8_t* rgb, const uint8_t* alphaRg
                      int w0, int h0);
 
 // Writes the ten levels of the w0 x h0 RGBA image source into the atlas
-// (4 w0 x 2 h0 texels) starting at column firstColumn (0 or 2 w0).
+// (4 w0 x 2 h0 texels) starting at column firstColumn (0 or 2 w0). Level k
+// goes to the corner (s0, t0) of particleAtlasLevels[k], the cell table the
+// particles draw with: levels 0..2 full size, 3..5 half, 6..9 quarter.
 // source is used as working memory and ends up reduced.
 void writeAtlasHalf(uint8_t* atlas, uint8_t* source, int w0, int h0, int firstColumn);
 
