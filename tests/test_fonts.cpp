@@ -13,11 +13,11 @@
 namespace {
 
 // The 8 rows of code c's cell as text, '#' for 0xFF and '.' for 0x00.
-std::string cellRows(const uint8_t* image, int c, int columns = 4)
+std::string cellRows(const uint8_t* image, int c)
 {
     std::string rows;
     for (int r = 0; r < 8; r++) {
-        for (int k = 0; k < columns; k++) {
+        for (int k = 0; k < 4; k++) {
             uint8_t v = image[((c / 16) * 8 + r) * 128 + (c % 16) * 8 + k];
             rows += v == 0xFF ? '#' : v == 0x00 ? '.' : '?';
         }
@@ -53,40 +53,9 @@ TEST(BitmapFont, ExpandsGlyphRowsTopToBottomLeftToRight)
 
 TEST(OutlineFont, MapsWindows1252ToUnicode)
 {
-    EXPECT_EQ(windows1252ToUnicode('A'), 0x41u);
-    EXPECT_EQ(windows1252ToUnicode(0x80), 0x20ACu);
-    EXPECT_EQ(windows1252ToUnicode(0x85), 0x2026u);
-    EXPECT_EQ(windows1252ToUnicode(0x81), 0x81u);
-    EXPECT_EQ(windows1252ToUnicode(0x9F), 0x178u);
-    EXPECT_EQ(windows1252ToUnicode(0xE4), 0xE4u);
-}
-
-// Lit pixels in the window after drawing with the current matrices.
-int litPixels(int width, int height)
-{
-    static unsigned char pixels[640 * 360 * 4];
-    glFinish();
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    int lit = 0;
-    for (int i = 0; i < width * height; i++)
-        lit += pixels[i * 4] > 128;
-    return lit;
-}
-
-// Columns holding lit pixels, for measuring a width on screen.
-int litColumns(int width, int height)
-{
-    static unsigned char pixels[640 * 360 * 4];
-    glFinish();
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    int columns = 0;
-    for (int x = 0; x < width; x++) {
-        bool lit = false;
-        for (int y = 0; y < height && !lit; y++)
-            lit = pixels[(y * width + x) * 4] > 128;
-        columns += lit;
-    }
-    return columns;
+    const unsigned pairs[][2] = {{'A', 0x41}, {0x80, 0x20AC}, {0x85, 0x2026}, {0x81, 0x81}, {0x9F, 0x178}, {0xE4, 0xE4}};
+    for (auto& p : pairs)
+        EXPECT_EQ(windows1252ToUnicode(p[0]), p[1]) << p[0];
 }
 
 class OutlineFontGL : public ::testing::Test {
@@ -97,14 +66,15 @@ protected:
         fontListBase = glGenLists(256);
         while (glGetError() != GL_NO_ERROR) {
         }
-        built = buildOutlineFont("Arial:bold", 0, 255, fontListBase, 0.2f, fontGlyphMetrics);
-        buildError = glGetError();
+        // A failure here fails the suite; the tests below then fail too.
+        EXPECT_TRUE(buildOutlineFont("Arial:bold", 0, 255, fontListBase, 0.2f, fontGlyphMetrics));
+        EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     }
-    static bool built;
-    static GLenum buildError;
 
-    // One glyph drawn white, 200 pixels to the em, rotated about the y axis.
-    void drawGlyph(int code, float yawDegrees, bool cull)
+    // Draws one glyph white, 200 pixels to the em, turned about the y axis,
+    // and counts the lit pixels and the columns holding any.
+    int columns = 0;
+    int drawGlyph(int code, float yawDegrees, bool cull)
     {
         glViewport(0, 0, 640, 360);
         glClearColor(0, 0, 0, 1);
@@ -118,30 +88,36 @@ protected:
         glScalef(200, 200, 200);
         glRotatef(yawDegrees, 0, 1, 0);
         glTranslatef(-fontGlyphMetrics[code].cellIncX / 2, 0, 0.1f);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_TEXTURE_2D);
-        glDisable(GL_BLEND);
-        glDisable(GL_DEPTH_TEST);
+        for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE})
+            glDisable(cap);
         if (cull) {
             glEnable(GL_CULL_FACE);
             glCullFace(GL_BACK);
             glFrontFace(GL_CCW);
-        } else {
-            glDisable(GL_CULL_FACE);
         }
         glColor3f(1, 1, 1);
         glCallList(fontListBase + code);
         glDisable(GL_CULL_FACE);
+
+        static unsigned char pixels[360][640][4];
+        glFinish();
+        glReadPixels(0, 0, 640, 360, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+        int lit = 0;
+        columns = 0;
+        for (int x = 0; x < 640; x++) {
+            int inColumn = 0;
+            for (int y = 0; y < 360; y++)
+                inColumn += pixels[y][x][0] > 128;
+            lit += inColumn;
+            columns += inColumn > 0;
+        }
+        return lit;
     }
 };
-bool OutlineFontGL::built = false;
-GLenum OutlineFontGL::buildError = GL_NO_ERROR;
 
 TEST_F(OutlineFontGL, Has256ListsThatDrawWithoutError)
 {
-    ASSERT_TRUE(built);
     ASSERT_NE(fontListBase, 0u);
-    EXPECT_EQ(buildError, (GLenum)GL_NO_ERROR);
     glMatrixMode(GL_MODELVIEW);
     for (int c = 0; c < 256; c++) {
         EXPECT_TRUE(glIsList(fontListBase + c)) << c;
@@ -151,29 +127,25 @@ TEST_F(OutlineFontGL, Has256ListsThatDrawWithoutError)
     }
     // A string: each list ends by moving to the next glyph's origin.
     glLoadIdentity();
-    const char* text = "VORN";
     glListBase(fontListBase);
-    glCallLists(4, GL_UNSIGNED_BYTE, text);
+    glCallLists(4, GL_UNSIGNED_BYTE, "VORN");
+    glListBase(0);
     GLfloat matrix[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
     float advance = 0;
-    for (int i = 0; i < 4; i++)
-        advance += fontGlyphMetrics[(unsigned char)text[i]].cellIncX;
+    for (unsigned char c : std::string("VORN"))
+        advance += fontGlyphMetrics[c].cellIncX;
     EXPECT_FLOAT_EQ(matrix[12], advance);
     EXPECT_EQ(matrix[13], 0.0f);
-    glListBase(0);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
 TEST_F(OutlineFontGL, MetricsAreInEmUnits)
 {
-    ASSERT_TRUE(built);
     const GlyphMetricsFloat& a = fontGlyphMetrics['A'];
     // A bold sans-serif capital: about 0.7 em wide and high, on the base line.
-    EXPECT_GT(a.blackBoxX, 0.6f);
-    EXPECT_LT(a.blackBoxX, 0.8f);
-    EXPECT_GT(a.blackBoxY, 0.6f);
-    EXPECT_LT(a.blackBoxY, 0.8f);
+    EXPECT_NEAR(a.blackBoxX, 0.7f, 0.1f);
+    EXPECT_NEAR(a.blackBoxY, 0.7f, 0.1f);
     EXPECT_NEAR(a.glyphOriginY, a.blackBoxY, 0.01f);
     EXPECT_GT(a.cellIncX, a.blackBoxX);
     EXPECT_EQ(a.cellIncY, 0.0f);
@@ -188,25 +160,19 @@ TEST_F(OutlineFontGL, MetricsAreInEmUnits)
 
 TEST_F(OutlineFontGL, FacesPointOutAndSidesAreExtruded)
 {
-    ASSERT_TRUE(built);
     // The front face seen from the front and the back face from behind
     // survive back-face culling, and cover the same area.
-    drawGlyph('O', 0, true);
-    int front = litPixels(640, 360);
-    drawGlyph('O', 180, true);
-    int back = litPixels(640, 360);
-    drawGlyph('O', 0, false);
-    int unculled = litPixels(640, 360);
+    int front = drawGlyph('O', 0, true);
     EXPECT_GT(front, 5000);
-    EXPECT_NEAR(back, front, front / 50);
-    EXPECT_NEAR(unculled, front, front / 50);
+    EXPECT_NEAR(drawGlyph('O', 180, true), front, front / 50);
+    EXPECT_NEAR(drawGlyph('O', 0, false), front, front / 50);
 
-    // Seen edge-on the glyph is a slab 0.2 em (40 pixels) deep.
-    drawGlyph('I', 90, false);
-    EXPECT_NEAR(litColumns(640, 360), 40, 2);
-    // The walls face outwards: edge-on with culling they still show.
-    drawGlyph('I', 90, true);
-    EXPECT_NEAR(litColumns(640, 360), 40, 2);
+    // Seen edge-on the glyph is a slab 0.2 em (40 pixels) deep, with walls
+    // facing outwards: culling leaves them.
+    for (bool cull : {false, true}) {
+        drawGlyph('I', 90, cull);
+        EXPECT_NEAR(columns, 40, 2) << cull;
+    }
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 

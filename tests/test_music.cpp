@@ -2,6 +2,7 @@
 // end, the error texts, the start-up failures and the band sums.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -14,22 +15,17 @@
 
 namespace {
 
-// A 20 s quiet tone: long enough for every seek below.
-const std::string& longTune()
-{
-    static std::string path = makeTestMp3("long", sineSamples(220, 0.2, 20.0));
-    return path;
-}
-
+// A 20 s quiet tone at 128 beats per minute (7.5 s a pattern), held still
+// so that positions read back exactly what was set.
 class MusicStream : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        static std::string tune = makeTestMp3("long", sineSamples(220, 0.2, 20.0));
         quitRequested = 0;
         frozenTime = 0.0f;
         musicChannel = -1;
-        startMusic(longTune().c_str(), 128.0f, 0);
-        // Held still, positions read back exactly what was set.
+        startMusic(tune.c_str(), 128.0f, 0);
         FSOUND_SetPaused(musicChannel, true);
         FSOUND_Stream_SetTime(musicStream, 0);
     }
@@ -40,29 +36,19 @@ protected:
     }
 };
 
-TEST_F(MusicStream, ShowTimeIsPatternsOfTheStreamPosition)
+TEST_F(MusicStream, ShowTimeAndSeekToPatternConvertPatternsAndMilliseconds)
 {
-    EXPECT_EQ(currentShowTime(), 0.0f);
-    FSOUND_Stream_SetTime(musicStream, 7500);
-    EXPECT_EQ(currentShowTime(), 1.0f);
-    FSOUND_Stream_SetTime(musicStream, 18750);
-    EXPECT_EQ(currentShowTime(), 2.5f);
-    FSOUND_Stream_SetTime(musicStream, 1000);
-    EXPECT_EQ(currentShowTime(), (float)(1000 / 60000.0 * 128.0f * 0.0625));
-}
-
-TEST_F(MusicStream, SeekToPatternTruncatesTowardZeroAndClampsBelowZero)
-{
-    seekToPattern(0.0f);
-    EXPECT_EQ(FSOUND_Stream_GetTime(musicStream), 0);
-    seekToPattern(1.0f);
-    EXPECT_EQ(FSOUND_Stream_GetTime(musicStream), 7500);
-    seekToPattern(2.0f);
-    EXPECT_EQ(FSOUND_Stream_GetTime(musicStream), 15000);
-    seekToPattern(0.99999f);
-    EXPECT_EQ(FSOUND_Stream_GetTime(musicStream), 7499);
-    seekToPattern(-1.0f);
-    EXPECT_EQ(FSOUND_Stream_GetTime(musicStream), 0);
+    const std::pair<int, float> times[] = {{0, 0.0f}, {7500, 1.0f}, {18750, 2.5f}, {1000, 0.13333334f}};
+    for (auto [ms, patterns] : times) {
+        FSOUND_Stream_SetTime(musicStream, ms);
+        EXPECT_EQ(currentShowTime(), patterns) << ms;
+    }
+    // Truncated toward zero; before the start clamps to it.
+    const std::pair<float, int> seeks[] = {{0.0f, 0}, {1.0f, 7500}, {2.0f, 15000}, {0.99999f, 7499}, {-1.0f, 0}};
+    for (auto [patterns, ms] : seeks) {
+        seekToPattern(patterns);
+        EXPECT_EQ(FSOUND_Stream_GetTime(musicStream), ms) << patterns;
+    }
 }
 
 TEST_F(MusicStream, FrozenTimeHoldsTheShowAndPutsTheStreamBack)
@@ -93,95 +79,77 @@ TEST_F(MusicStream, PlayingMusicMovesTheShowAndFillsTheBands)
     EXPECT_LT(bandLevel[2], 0.01f);
 }
 
-TEST(Music, EndOfANonLoopingTuneEndsTheShowOnce)
+// The stream's end ends the show once, for a non-looping tune only; the
+// callback's other calls (with data) never do.
+TEST(Music, EndOfTheTuneEndsTheShowOnceUnlessItLoops)
 {
+    for (int loop : {0, 1}) {
+        quitRequested = 0;
+        musicChannel = -1;
+        startMusic(makeTestMp3(loop ? "loop" : "short", sineSamples(440, 0.2, 0.3)).c_str(), 128.0f, loop);
+        std::this_thread::sleep_for(std::chrono::milliseconds(900));
+        EXPECT_EQ(quitRequested, loop ? 0 : 1) << loop;
+        EXPECT_LE(FSOUND_Stream_GetTime(musicStream), 300);
+        stopMusic();
+    }
     quitRequested = 0;
-    musicChannel = -1;
-    startMusic(makeTestMp3("short", sineSamples(440, 0.2, 0.4)).c_str(), 128.0f, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(900));
-    EXPECT_EQ(quitRequested, 1);
-    stopMusic();
-    quitRequested = 0;
-}
-
-TEST(Music, ALoopingTuneNeverEnds)
-{
-    quitRequested = 0;
-    musicChannel = -1;
-    startMusic(makeTestMp3("loop", sineSamples(440, 0.2, 0.25)).c_str(), 128.0f, 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(900));
+    int data = 0;
+    EXPECT_EQ(streamCallback(nullptr, &data, 4, nullptr), 1);
     EXPECT_EQ(quitRequested, 0);
-    EXPECT_LT(FSOUND_Stream_GetTime(musicStream), 251);
-    stopMusic();
-}
-
-TEST(Music, StreamCallbackEndsTheShowOnlyAtTheEnd)
-{
-    quitRequested = 0;
-    int dummy = 0;
-    EXPECT_EQ(streamCallback(nullptr, &dummy, 4, nullptr), 1);
-    EXPECT_EQ(quitRequested, 0);
-    EXPECT_EQ(streamCallback(nullptr, nullptr, 0, nullptr), 1);
-    EXPECT_EQ(quitRequested, 1);
-    quitRequested = 0;
 }
 
 TEST(Music, UnreadableFilesAreFatalAndNameTheFile)
 {
-    EXPECT_EXIT(startMusic("data/no-such-tune.mp3", 128.0f, 0), testing::ExitedWithCode(1),
-                "^data/no-such-tune.mp3 not found\n$");
-
-    std::string empty = testScratchDir() + "/empty.mp3";
-    std::fclose(std::fopen(empty.c_str(), "wb"));
-    EXPECT_EXIT(startMusic(empty.c_str(), 128.0f, 0), testing::ExitedWithCode(1), "empty.mp3 is empty");
-
-    std::string text = testScratchDir() + "/text.mp3";
-    FILE* file = std::fopen(text.c_str(), "wb");
-    for (int i = 0; i < 2000; i++)
-        std::fputs("this is not an mp3 file\n", file);
-    std::fclose(file);
-    EXPECT_EXIT(startMusic(text.c_str(), 128.0f, 0), testing::ExitedWithCode(1), "text.mp3: Unknown file format");
-
-    // A folder opens but has nothing to read.
-    EXPECT_EXIT(startMusic(testScratchDir().c_str(), 128.0f, 0), testing::ExitedWithCode(1),
-                "vorn-test-.* is empty or cannot be read");
+    auto fileOf = [](const char* name, const char* line, int lines) {
+        std::string path = testScratchDir() + "/" + name;
+        FILE* file = std::fopen(path.c_str(), "wb");
+        for (int i = 0; i < lines; i++)
+            std::fputs(line, file);
+        std::fclose(file);
+        return path;
+    };
+    const std::pair<std::string, const char*> cases[] = {
+        {"data/no-such-tune.mp3", "^data/no-such-tune.mp3 not found\n$"},
+        {fileOf("empty.mp3", "", 0), "empty.mp3 is empty"},
+        {fileOf("text.mp3", "this is not an mp3 file\n", 2000), "text.mp3: Unknown file format"},
+        {testScratchDir(), "vorn-test-.* is empty or cannot be read"},  // a folder opens but reads nothing
+    };
+    for (auto& [path, message] : cases)
+        EXPECT_EXIT(startMusic(path.c_str(), 128.0f, 0), testing::ExitedWithCode(1), message);
 }
 
 TEST(Music, ErrorTextsQuoteTheLibraryTable)
 {
-    EXPECT_STREQ(fmodErrorText(0), "No errors");
-    EXPECT_STREQ(fmodErrorText(1), "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first.");
-    EXPECT_STREQ(fmodErrorText(3), "Error initializing output device.");
-    EXPECT_STREQ(fmodErrorText(12), "Not enough memory ");
-    EXPECT_STREQ(fmodErrorText(18), "Required Mediaplayer codec is not installed");
-    EXPECT_STREQ(fmodErrorText(19), "Unknown error");
-    EXPECT_STREQ(fmodErrorText(-1), "Unknown error");
+    const std::pair<int, const char*> texts[] = {
+        {0, "No errors"},
+        {1, "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first."},
+        {3, "Error initializing output device."},
+        {12, "Not enough memory "},
+        {18, "Required Mediaplayer codec is not installed"},
+        {19, "Unknown error"},
+        {-1, "Unknown error"},
+    };
+    for (auto [code, text] : texts)
+        EXPECT_STREQ(fmodErrorText(code), text) << code;
 }
 
 TEST(Bands, SumTheirIndexRanges)
 {
-    float spectrum[512] = {};
-    float levels[4];
-    sumBands(spectrum, levels);
-    for (float level : levels)
-        EXPECT_EQ(level, 0.0f);
-
-    for (float& value : spectrum)
-        value = 1.0f;
-    sumBands(spectrum, levels);
+    float all[512], levels[4];
+    std::fill(all, all + 512, 1.0f);
+    sumBands(all, levels);
     EXPECT_EQ(levels[0], 16.0f);
     EXPECT_EQ(levels[1], 48.0f);
     EXPECT_EQ(levels[2], 64.0f);
     EXPECT_EQ(levels[3], 384.0f);
 
-    const int index[] = {15, 16, 63, 64, 127, 128, 511};
-    const int band[] = {0, 1, 1, 2, 2, 3, 3};
-    for (int i = 0; i < 7; i++) {
+    const std::pair<int, int> edges[] = {{15, 0}, {16, 1}, {63, 1}, {64, 2}, {127, 2}, {128, 3}, {511, 3}};
+    for (auto [index, band] : edges) {
         float one[512] = {};
-        one[index[i]] = 1.0f;
+        one[index] = 1.0f;
         sumBands(one, levels);
         for (int b = 0; b < 4; b++)
-            EXPECT_EQ(levels[b], b == band[i] ? 1.0f : 0.0f) << "index " << index[i];
+            EXPECT_EQ(levels[b], b == band ? 1.0f : 0.0f) << "index " << index;
     }
 }
 

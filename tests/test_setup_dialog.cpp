@@ -1,10 +1,9 @@
 // The set-up dialog: which modes it offers and preselects, the aspect
 // entries, what "Run" and "Exit" store, its messages, and the dialog itself
-// driven by key events under the offscreen video driver.
+// driven by events under the offscreen video driver.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "shell/setup.h"
@@ -15,6 +14,8 @@
 
 namespace {
 
+const char* const error6 = "^Error #0006, your windows is a piece of shit\n";
+
 SetupDialogState stateFor(const std::vector<DisplayMode>& modes)
 {
     SetupDialogState state;
@@ -24,55 +25,65 @@ SetupDialogState stateFor(const std::vector<DisplayMode>& modes)
 
 TEST(SetupModes, KeepsWideDeepModesInOrderAndSelectsTheLast640x480)
 {
-    std::vector<DisplayMode> modes = {
-        {800, 600, 32, 60},  {640, 480, 32, 60}, {640, 480, 16, 60}, {512, 384, 32, 60},
-        {640, 480, 32, 75},  {1024, 768, 32, 0}, {640, 400, 32, 70}, {1280, 720, 24, 60},
-    };
-    SetupDialogState state = stateFor(modes);
+    SetupDialogState state = stateFor({
+        {800, 600, 32, 60}, {640, 480, 32, 60}, {640, 480, 16, 60}, {512, 384, 32, 60},
+        {640, 480, 32, 75}, {1024, 768, 32, 0}, {640, 400, 32, 70}, {1280, 720, 24, 60},
+    });
     ASSERT_EQ(state.modes.size(), 5u);
     const int expectedIndex[] = {0, 1, 4, 5, 6};
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(state.modes[i].modeIndex, expectedIndex[i]) << i;
     EXPECT_STREQ(state.modes[0].text, "800 x 600, 32 bpp 60 Hz");
     EXPECT_STREQ(state.modes[3].text, "1024 x 768, 32 bpp 0 Hz");
-    // Of the two qualifying 640 x 480 modes the later one is preselected,
-    // and a 640 x 400 mode after it does not take the selection.
+    // The later of two 640 x 480 modes; a 640 x 400 after it does not count.
     EXPECT_EQ(state.selectedMode, 2);
     EXPECT_TRUE(state.fullscreenChecked);
     EXPECT_FALSE(state.loopChecked);
     EXPECT_EQ(state.selectedAspect, 0);
-    EXPECT_STREQ(aspectLabels[state.selectedAspect], "4:3");
 }
 
-TEST(SetupModes, NoSelectionWithoutA640x480Mode)
+TEST(SetupModes, NoneQualifyingIsFatalAndNo640x480SelectsNothing)
 {
+    const char* noModes = "Error #0004: Could not find any suitable display modes, buy some real hardware asshole!";
+    EXPECT_EXIT(stateFor({}), ::testing::ExitedWithCode(1), noModes);
+    EXPECT_EXIT(stateFor({{320, 240, 32, 60}, {639, 480, 32, 60}}), ::testing::ExitedWithCode(1), noModes);
+    EXPECT_EXIT(stateFor({{640, 480, 16, 60}, {1024, 768, 24, 60}}), ::testing::ExitedWithCode(1), noModes);
+
     SetupDialogState state = stateFor({{1920, 1080, 32, 60}, {640, 480, 16, 60}});
     ASSERT_EQ(state.modes.size(), 1u);
     EXPECT_EQ(state.selectedMode, -1);
-    EXPECT_EXIT(setupDialogRun(state), ::testing::ExitedWithCode(1),
-                "^Error #0006, your windows is a piece of shit\n");
+    EXPECT_EXIT(setupDialogRun(state), ::testing::ExitedWithCode(1), error6);
 }
 
-TEST(SetupModes, NoQualifyingModeIsFatal)
-{
-    const char* message = "Error #0004: Could not find any suitable display modes, buy some real hardware asshole!";
-    EXPECT_EXIT(stateFor({}), ::testing::ExitedWithCode(1), message);
-    EXPECT_EXIT(stateFor({{320, 240, 32, 60}, {639, 480, 32, 60}}), ::testing::ExitedWithCode(1), message);
-    EXPECT_EXIT(stateFor({{640, 480, 16, 60}, {1024, 768, 24, 60}}), ::testing::ExitedWithCode(1), message);
-}
-
-TEST(SetupAspect, RatiosAndLetterboxFactors)
+// "Run" stores mode, flags and the chosen aspect entry; "Exit" stores nothing.
+TEST(SetupResults, RunStoresTheChoicesAndExitStoresNothing)
 {
     ASSERT_EQ(aspectEntryCount, 3);
     const char* labels[] = {"4:3", "16:10", "16:9"};
     const float ratios[] = {1.3333334f, 1.6f, 1.7777778f};
     const float factors[] = {0.75f, 0.9f, 1.0f};
+    SetupDialogState state = stateFor({{800, 600, 32, 60}, {640, 480, 32, 60}, {1280, 800, 32, 60}});
+
+    displayModeIndex = -1;
+    fullscreen = 1;
+    aspectFactor = 0.5f;
+    EXPECT_EQ(setupDialogExit(), 0);
+    EXPECT_EQ(displayModeIndex, -1);
+    EXPECT_EQ(fullscreen, 1);
+    EXPECT_EQ(aspectFactor, 0.5f);
+
     for (int item = 0; item < 3; item++) {
-        float ratio = 0, factor = 0;
-        aspectForItem(item, &ratio, &factor);
+        state.selectedMode = 2 - item;
+        state.selectedAspect = item;
+        state.fullscreenChecked = item != 1;
+        state.loopChecked = item == 1;
+        EXPECT_EQ(setupDialogRun(state), 1);
+        EXPECT_EQ(displayModeIndex, 2 - item);
+        EXPECT_EQ(fullscreen, item != 1);
+        EXPECT_EQ(loopMusic, item == 1);
         EXPECT_STREQ(aspectLabels[item], labels[item]);
-        EXPECT_EQ(ratio, ratios[item]);
-        EXPECT_FLOAT_EQ(factor, factors[item]);
+        EXPECT_EQ(aspectRatio, ratios[item]) << item;
+        EXPECT_FLOAT_EQ(aspectFactor, factors[item]) << item;
     }
     float ratio, factor;
     EXPECT_EXIT(aspectForItem(3, &ratio, &factor), ::testing::ExitedWithCode(1),
@@ -80,59 +91,12 @@ TEST(SetupAspect, RatiosAndLetterboxFactors)
     EXPECT_EXIT(aspectForItem(-1, &ratio, &factor), ::testing::ExitedWithCode(1), "Error #0015");
 }
 
-TEST(SetupResults, RunStoresTheChoicesAndExitStoresNothing)
-{
-    SetupDialogState state = stateFor({{800, 600, 32, 60}, {640, 480, 32, 60}, {1280, 800, 32, 60}});
-    state.selectedMode = 2;
-    state.selectedAspect = 1;
-    state.fullscreenChecked = false;
-    state.loopChecked = true;
-
-    displayModeIndex = -1;
-    fullscreen = 1;
-    loopMusic = 0;
-    aspectRatio = 1.3333334f;
-    aspectFactor = 0.75f;
-    EXPECT_EQ(setupDialogExit(), 0);
-    EXPECT_EQ(displayModeIndex, -1);
-    EXPECT_EQ(fullscreen, 1);
-    EXPECT_EQ(aspectFactor, 0.75f);
-
-    EXPECT_EQ(setupDialogRun(state), 1);
-    EXPECT_EQ(displayModeIndex, 2);
-    EXPECT_EQ(fullscreen, 0);
-    EXPECT_EQ(loopMusic, 1);
-    EXPECT_EQ(aspectRatio, 1.6f);
-    EXPECT_FLOAT_EQ(aspectFactor, 0.9f);
-
-    state.selectedAspect = 2;
-    state.fullscreenChecked = true;
-    state.loopChecked = false;
-    EXPECT_EQ(setupDialogRun(state), 1);
-    EXPECT_EQ(fullscreen, 1);
-    EXPECT_EQ(loopMusic, 0);
-    EXPECT_EQ(aspectFactor, 1.0f);
-}
-
 // Events queue only once the video subsystem runs.
-void pushKey(SDL_Keycode key)
+void push(Uint32 type, SDL_Keycode key = 0)
 {
     platformInit();
-    SDL_Event event;
-    SDL_zero(event);
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key;
-    event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
-    SDL_PushEvent(&event);
-}
-
-void pushEvent(Uint32 type)
-{
-    platformInit();
-    SDL_Event event;
-    SDL_zero(event);
-    event.type = type;
+    SDL_Event event{};
+    event.key = {type, 0, 0, SDL_PRESSED, 0, 0, 0, {SDL_GetScancodeFromKey(key), key, 0, 0}};
     SDL_PushEvent(&event);
 }
 
@@ -141,44 +105,33 @@ void pushEvent(Uint32 type)
 class SetupDialogWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { openTestContext(); }
+    void TearDown() override { SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT); }
+    SetupDialogState state = stateFor({{1024, 768, 32, 60}, {640, 480, 32, 60}, {800, 600, 32, 60}});
 };
 
-const std::vector<DisplayMode> someModes = {{1024, 768, 32, 60}, {640, 480, 32, 60}, {800, 600, 32, 60}};
-
-TEST_F(SetupDialogWindow, EnterRunsAndEscapeDoesNothing)
+TEST_F(SetupDialogWindow, EnterRunsEscapeDoesNothingClosingIsExit)
 {
-    SetupDialogState state = stateFor(someModes);
     state.selectedAspect = 2;
     displayModeIndex = -1;
-    pushKey(SDLK_ESCAPE);
-    pushKey(SDLK_RETURN);
+    push(SDL_KEYDOWN, SDLK_ESCAPE);
+    push(SDL_QUIT);
+    EXPECT_EQ(runSetupDialogWith(&state), 0);
+    EXPECT_EQ(displayModeIndex, -1);
+
+    push(SDL_KEYDOWN, SDLK_ESCAPE);
+    push(SDL_KEYDOWN, SDLK_RETURN);
     EXPECT_EQ(runSetupDialogWith(&state), 1);
     EXPECT_EQ(displayModeIndex, 1);
     EXPECT_EQ(aspectFactor, 1.0f);
     EXPECT_EQ(fullscreen, 1);
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-}
 
-TEST_F(SetupDialogWindow, ClosingTheDialogIsExit)
-{
-    SetupDialogState state = stateFor(someModes);
-    displayModeIndex = -1;
-    pushKey(SDLK_ESCAPE);
-    pushEvent(SDL_QUIT);
-    EXPECT_EQ(runSetupDialogWith(&state), 0);
-    EXPECT_EQ(displayModeIndex, -1);
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-}
-
-TEST_F(SetupDialogWindow, EnterWithoutAModeIsFatal)
-{
-    SetupDialogState state = stateFor({{800, 600, 32, 60}});
+    SetupDialogState noMode = stateFor({{800, 600, 32, 60}});
     EXPECT_EXIT(
         {
-            pushKey(SDLK_RETURN);
-            runSetupDialogWith(&state);
+            push(SDL_KEYDOWN, SDLK_RETURN);
+            runSetupDialogWith(&noMode);
         },
-        ::testing::ExitedWithCode(1), "Error #0006, your windows is a piece of shit");
+        ::testing::ExitedWithCode(1), error6);
 }
 
 TEST_F(SetupDialogWindow, SplashPictureIsEmbeddedAndItsAbsenceFatal)

@@ -17,51 +17,34 @@
 
 namespace {
 
-// A 32 s quiet tone: room for every step below.
-const std::string& tune()
-{
-    static std::string path = makeTestMp3("keys", sineSamples(220, 0.2, 32.0));
-    return path;
-}
-
 SDL_Event keyDown(SDL_Keycode key, bool repeat = false)
 {
-    SDL_Event event;
-    SDL_zero(event);
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.repeat = repeat ? 1 : 0;
-    event.key.keysym.sym = key;
-    event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+    SDL_Event event{};
+    event.key = {SDL_KEYDOWN, 0, 0, SDL_PRESSED, Uint8(repeat), 0, 0, {SDL_GetScancodeFromKey(key), key, 0, 0}};
     return event;
 }
 
-void press(SDL_Keycode key, bool repeat = false)
-{
-    windowProcedure(keyDown(key, repeat));
-}
-
-int positionMs()
-{
-    return FSOUND_Stream_GetTime(musicStream);
-}
+void press(SDL_Keycode key, bool repeat = false) { windowProcedure(keyDown(key, repeat)); }
 
 // The stream plays on between a key and the reading of its position.
-#define EXPECT_POSITION(expectedMs)                \
-    do {                                           \
-        int ms = positionMs();                     \
-        EXPECT_GE(ms, (expectedMs));               \
-        EXPECT_LT(ms, (expectedMs) + 300);         \
-    } while (0)
+::testing::AssertionResult streamAt(int expectedMs)
+{
+    int ms = FSOUND_Stream_GetTime(musicStream);
+    if (ms >= expectedMs && ms < expectedMs + 300)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "stream at " << ms << " ms, not " << expectedMs;
+}
 
 class DeveloperKeys : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // A 32 s quiet tone: room for every step below.
+        static std::string tune = makeTestMp3("keys", sineSamples(220, 0.2, 32.0));
         quitRequested = 0;
         frozenTime = 0.0f;
         musicChannel = -1;
-        startMusic(tune().c_str(), 128.0f, 0);
+        startMusic(tune.c_str(), 128.0f, 0);
     }
     void TearDown() override
     {
@@ -71,56 +54,41 @@ protected:
     }
 };
 
-TEST_F(DeveloperKeys, PageKeysStepOnePatternFromTheCurrentOne)
+// One pattern is 7.5 s; the steps start from pattern 2.5 (18750 ms) but
+// where noted.
+TEST_F(DeveloperKeys, PageKeysStepOnePatternAndHomeGoesToTheStart)
 {
-    seekToPattern(2.5f);
-    press(SDLK_PAGEDOWN);
-    EXPECT_POSITION(22500);
-
-    seekToPattern(2.5f);
-    press(SDLK_PAGEUP);
-    EXPECT_POSITION(7500);
-
-    // Pattern -1 clamps to the start of the music.
-    seekToPattern(0.5f);
-    press(SDLK_PAGEUP);
-    EXPECT_POSITION(0);
-
-    // Auto-repeat repeats the step.
-    seekToPattern(2.5f);
-    press(SDLK_PAGEDOWN);
-    press(SDLK_PAGEDOWN, true);
-    EXPECT_POSITION(30000);
-
-    seekToPattern(2.5f);
-    press(SDLK_HOME);
-    EXPECT_POSITION(0);
+    struct Step {
+        float from;
+        SDL_Keycode key;
+        int presses, expectedMs;
+    } steps[] = {
+        {2.5f, SDLK_PAGEDOWN, 1, 22500}, {2.5f, SDLK_PAGEUP, 1, 7500},
+        {0.5f, SDLK_PAGEUP, 1, 0},  // pattern -1 clamps to the start
+        {2.5f, SDLK_PAGEDOWN, 2, 30000},  // auto-repeat repeats the step
+        {2.5f, SDLK_HOME, 1, 0},
+    };
+    for (const Step& step : steps) {
+        seekToPattern(step.from);
+        for (int i = 0; i < step.presses; i++)
+            press(step.key, i > 0);
+        EXPECT_TRUE(streamAt(step.expectedMs)) << "key " << step.key << " from " << step.from;
+    }
     EXPECT_EQ(frozenTime, 0.0f);
-}
 
-TEST_F(DeveloperKeys, OtherKeysAndKeyReleasesDoNothing)
-{
+    // Other keys and key releases do nothing.
     seekToPattern(2.5f);
     for (SDL_Keycode key : {SDLK_END, SDLK_SPACE, SDLK_UP, SDLK_RETURN, SDLK_q})
         press(key);
     SDL_Event release = keyDown(SDLK_PAGEDOWN);
     release.type = SDL_KEYUP;
     windowProcedure(release);
-    EXPECT_POSITION(18750);
+    EXPECT_TRUE(streamAt(18750));
     EXPECT_EQ(frozenTime, 0.0f);
     EXPECT_EQ(quitRequested, 0);
 }
 
-TEST_F(DeveloperKeys, PauseAtTimeZeroDoesNotFreeze)
-{
-    // Held at the very start, the show time is exactly 0.0.
-    FSOUND_SetPaused(musicChannel, true);
-    FSOUND_Stream_SetTime(musicStream, 0);
-    press(SDLK_PAUSE);
-    EXPECT_EQ(frozenTime, 0.0f);
-}
-
-TEST_F(DeveloperKeys, PauseFreezesHoldsTheStreamAndResumes)
+TEST_F(DeveloperKeys, PauseFreezesHoldsTheStreamAndResumesButNotAtTimeZero)
 {
     seekToPattern(2.5f);
     press(SDLK_PAUSE);
@@ -130,18 +98,18 @@ TEST_F(DeveloperKeys, PauseFreezesHoldsTheStreamAndResumes)
     int heldMs = (int)((double)held * 16.0 / 128.0f * 60000.0);
 
     // Every reading of the show time puts the stream back to the frozen
-    // position, however far it has played on.
+    // position, however far it has played on; a step while frozen lasts
+    // only until the next reading.
     for (int i = 0; i < 3; i++) {
         std::this_thread::sleep_for(std::chrono::milliseconds(120));
         EXPECT_EQ(currentShowTime(), held);
-        EXPECT_POSITION(heldMs);
+        EXPECT_TRUE(streamAt(heldMs));
     }
-    // A step while frozen lasts only until the next reading.
     press(SDLK_PAGEDOWN);
-    EXPECT_POSITION(22500);
+    EXPECT_TRUE(streamAt(22500));
     EXPECT_EQ(frozenTime, held);
     EXPECT_EQ(currentShowTime(), held);
-    EXPECT_POSITION(heldMs);
+    EXPECT_TRUE(streamAt(heldMs));
 
     // Pause again: the show runs on from the frozen position.
     press(SDLK_PAUSE);
@@ -149,9 +117,16 @@ TEST_F(DeveloperKeys, PauseFreezesHoldsTheStreamAndResumes)
     float resumed = currentShowTime();
     EXPECT_GE(resumed, held);
     EXPECT_LT(resumed, held + 0.05f);
+
+    // Held at the very start the show time is exactly 0.0, which Pause
+    // cannot freeze.
+    FSOUND_SetPaused(musicChannel, true);
+    FSOUND_Stream_SetTime(musicStream, 0);
+    press(SDLK_PAUSE);
+    EXPECT_EQ(frozenTime, 0.0f);
 }
 
-// Quits the loop below if the event under test did not.
+// Quits the loop if the event under test did not.
 Uint32 giveUp(Uint32, void*)
 {
     quitRequested++;
@@ -164,31 +139,22 @@ TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoop)
     pinGlDriver();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 
-    SDL_Event escape = keyDown(SDLK_ESCAPE);
-    escape.key.windowID = SDL_GetWindowID(hWnd);
-    quitRequested = 0;
-    SDL_PushEvent(&escape);
-    SDL_TimerID timer = SDL_AddTimer(5000, giveUp, nullptr);
-    auto start = std::chrono::steady_clock::now();
-    messageLoop();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    EXPECT_EQ(quitRequested, 1);
-    SDL_RemoveTimer(timer);
-
     // Closing the window posts the quit event, which the loop counts.
     SDL_Event close;
     SDL_zero(close);
     close.type = SDL_WINDOWEVENT;
     close.window.event = SDL_WINDOWEVENT_CLOSE;
-    close.window.windowID = SDL_GetWindowID(hWnd);
-    quitRequested = 0;
-    SDL_PushEvent(&close);
-    timer = SDL_AddTimer(5000, giveUp, nullptr);
-    start = std::chrono::steady_clock::now();
-    messageLoop();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    EXPECT_GE(quitRequested, 1);
-    SDL_RemoveTimer(timer);
+    for (SDL_Event event : {keyDown(SDLK_ESCAPE), close}) {
+        event.window.windowID = SDL_GetWindowID(hWnd);  // same place as key.windowID
+        quitRequested = 0;
+        SDL_PushEvent(&event);
+        SDL_TimerID timer = SDL_AddTimer(5000, giveUp, nullptr);
+        auto start = std::chrono::steady_clock::now();
+        messageLoop();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << event.type;
+        EXPECT_EQ(quitRequested, 1);
+        SDL_RemoveTimer(timer);
+    }
     releaseWindow();
 }
 

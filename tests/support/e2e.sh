@@ -1,5 +1,7 @@
-# Shared helpers of the whole-program tests (sourced by tests/e2e_*.sh).
-# Each test runs the real program under its own virtual X display.
+# Shared helpers of the whole-program tests, sourced by tests/e2e_*.sh with
+# their arguments: the program, the source folder, a scratch folder. The
+# sourcing script runs again under its own virtual X display, in the
+# source folder, with VORN, SRC and WORK set.
 
 # make_show_dir DIR TUNE: a folder holding data/ with the real images and
 # the given MP3 as data/tune.mp3 (none when TUNE is empty).
@@ -16,14 +18,8 @@ make_show_dir() {
 # silent_mp3 OUT SECONDS: a silent MP3 of the given length, made with lame
 # from raw 16-bit mono samples.
 silent_mp3() {
-    head -c $(( $2 * 44100 * 2 )) /dev/zero > "$1.raw"
-    lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m "$1.raw" "$1" 2>/dev/null
-    rm -f "$1.raw"
-}
-
-# in_display COMMAND...: runs a command with a fresh virtual display.
-in_display() {
-    xvfb-run -a -s "-screen 0 640x480x24" "$@"
+    head -c $(( $2 * 44100 * 2 )) /dev/zero |
+        lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m - "$1" 2>/dev/null
 }
 
 # press KEY: sends a key to the program's focused window, if there is one.
@@ -62,6 +58,17 @@ start_show() {
     done
 }
 
+# escape_ends_show LOG: once the show has started (LOG has its timing line)
+# and still runs 3 s later, Escape ends it with status 0.
+escape_ends_show() {
+    wait_for_line "$1" "precalc in" 60 || fail "the show did not start: $(cat "$1")"
+    sleep 3
+    kill -0 $PID 2>/dev/null || fail "the show ended by itself: $(cat "$1")"
+    press Escape
+    finish $PID 20
+    [ "$STATUS" = 0 ] || fail "Escape: status $STATUS: $(cat "$1")"
+}
+
 # finish PID SECONDS: waits for the program to end (pressing Return now and
 # then to close an error box); sets STATUS to its exit status. Run it in
 # this shell, not in a subshell: only the parent can reap the program.
@@ -84,3 +91,12 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+
+VORN=$(realpath "$1"); SRC=$(realpath "$2"); WORK=$3
+if [ -z "$INSIDE_DISPLAY" ]; then
+    mkdir -p "$WORK"
+    INSIDE_DISPLAY=1 xvfb-run -a -s "-screen 0 640x480x24" sh "$0" "$@"
+    exit $?
+fi
+WORK=$(realpath "$WORK")
+cd "$SRC"
