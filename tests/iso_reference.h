@@ -6,7 +6,7 @@
 #pragma once
 #include "geometry/isosurface.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -35,14 +35,12 @@ struct State {
 
     State()
     {
-        for (int k = 0; k < 32; k++)
-            for (int j = 0; j < 32; j++)
-                for (int i = 0; i < 32; i++) {
-                    Cell& c = cells[k * 1024 + j * 32 + i];
-                    c = Cell{0.0f, i - 16, j - 16, k - 16, k * 1024 + j * 32 + i, 0};
-                }
+        for (int c = 0; c < ISO_CELLS; c++)
+            cells[c] = Cell{0.0f, c % 32 - 16, c / 32 % 32 - 16, c / 1024 - 16, c, 0};
     }
 };
+
+inline Cell& cellAt(State& st, int i, int j, int k) { return st.cells[k * 1024 + j * 32 + i]; }
 
 inline void field(float* out, const float* xs, const float* ys, const float* zs, int n,
                   const Blob* blobs, int nblobs)
@@ -51,8 +49,8 @@ inline void field(float* out, const float* xs, const float* ys, const float* zs,
         float value = 0.0f;
         for (int b = 0; b < nblobs; b++) {
             const Blob& bl = blobs[b];
-            float cx = bl.x + 16.0f, cy = bl.y + 16.0f, cz = bl.z + 16.0f;
-            float dx = xs[p] - cx, dy = ys[p] - cy, dz = zs[p] - cz;
+            float dx = xs[p] - (bl.x + 16.0f), dy = ys[p] - (bl.y + 16.0f),
+                  dz = zs[p] - (bl.z + 16.0f);
             float s = (dx * dx + dy * dy + dz * dz) * (1.0f / (bl.radius * bl.radius));
             float sign = bl.negative ? -1.0f : 1.0f;
             if (s < 0.5f) value += sign * (s * s - s + 0.25f);
@@ -65,38 +63,23 @@ inline void fill(State& st, int x0, int x1, int y0, int y1, int z0, int z1, cons
                  int nblobs)
 {
     if (x1 - x0 <= 4) {
-        int n = (x1 - x0) * (y1 - y0) * (z1 - z0);
-        float* xs = (float*)calloc(n > 0 ? n : 1, sizeof(float));
-        float* ys = (float*)calloc(n > 0 ? n : 1, sizeof(float));
-        float* zs = (float*)calloc(n > 0 ? n : 1, sizeof(float));
-        float* vs = (float*)calloc(n > 0 ? n : 1, sizeof(float));
-        int m = 0;
+        // Leaf: one batch of every cell, z outer, y, x inner.
+        std::vector<Cell*> cells;
+        std::vector<float> xs, ys, zs;
         for (int k = z0; k < z1; k++)
             for (int j = y0; j < y1; j++)
                 for (int i = x0; i < x1; i++) {
-                    xs[m] = (float)i;
-                    ys[m] = (float)j;
-                    zs[m] = (float)k;
-                    m++;
+                    cells.push_back(&cellAt(st, i, j, k));
+                    xs.push_back((float)i), ys.push_back((float)j), zs.push_back((float)k);
                 }
-        field(vs, xs, ys, zs, n, blobs, nblobs);
-        m = 0;
-        for (int k = z0; k < z1; k++)
-            for (int j = y0; j < y1; j++)
-                for (int i = x0; i < x1; i++) {
-                    Cell& c = st.cells[k * 1024 + j * 32 + i];
-                    c.value = vs[m++];
-                    c.inside = c.value >= ISO_LEVEL ? 1 : 0;
-                    if (c.inside) {
-                        st.countX[i]++;
-                        st.countY[j]++;
-                        st.countZ[k]++;
-                    }
-                }
-        free(xs);
-        free(ys);
-        free(zs);
-        free(vs);
+        std::vector<float> vs(cells.size());
+        field(vs.data(), xs.data(), ys.data(), zs.data(), (int)cells.size(), blobs, nblobs);
+        for (size_t m = 0; m < cells.size(); m++) {
+            Cell& c = *cells[m];
+            c.value = vs[m];
+            c.inside = c.value >= ISO_LEVEL ? 1 : 0;
+            if (c.inside) st.countX[c.x + 16]++, st.countY[c.y + 16]++, st.countZ[c.z + 16]++;
+        }
         return;
     }
     for (int b = 0; b < nblobs; b++) {
@@ -108,20 +91,18 @@ inline void fill(State& st, int x0, int x1, int y0, int y1, int z0, int z1, cons
             int hx = (x1 - x0) / 2, hy = (y1 - y0) / 2, hz = (z1 - z0) / 2;
             for (int c = 0; c < 2; c++)
                 for (int b2 = 0; b2 < 2; b2++)
-                    for (int a = 0; a < 2; a++) {
-                        int xa = a ? x0 + hx : x0, xb = a ? x1 : x0 + hx;
-                        int ya = b2 ? y0 + hy : y0, yb = b2 ? y1 : y0 + hy;
-                        int za = c ? z0 + hz : z0, zb = c ? z1 : z0 + hz;
-                        fill(st, xa, xb, ya, yb, za, zb, blobs, nblobs);
-                    }
+                    for (int a = 0; a < 2; a++)
+                        fill(st, a ? x0 + hx : x0, a ? x1 : x0 + hx, b2 ? y0 + hy : y0,
+                             b2 ? y1 : y0 + hy, c ? z0 + hz : z0, c ? z1 : z0 + hz, blobs, nblobs);
             return;
         }
     }
     for (int k = z0; k < z1; k++)
         for (int j = y0; j < y1; j++)
             for (int i = x0; i < x1; i++) {
-                st.cells[k * 1024 + j * 32 + i].value = 0.0f;
-                st.cells[k * 1024 + j * 32 + i].inside = 0;
+                Cell& c = cellAt(st, i, j, k);
+                c.value = 0.0f;
+                c.inside = 0;
             }
 }
 
@@ -144,10 +125,8 @@ inline int edgeVertex(State& st, const Cell* a, const Cell* b)
 
 inline void addTri(State& st, int a, int b, int c)
 {
-    st.tris[st.triCount * 3 + 0] = a;
-    st.tris[st.triCount * 3 + 1] = b;
-    st.tris[st.triCount * 3 + 2] = c;
-    st.triCount++;
+    int* t = &st.tris[st.triCount++ * 3];
+    t[0] = a, t[1] = b, t[2] = c;
 }
 
 inline void tetrahedron(State& st, const Cell* T[4])
@@ -160,73 +139,48 @@ inline void tetrahedron(State& st, const Cell* T[4])
         return;
     }
     auto E = [&](int a, int b) { return edgeVertex(st, T[a], T[b]); };
-    if (n == 1) {
-        if (T[0]->inside) {
-            int a = E(0, 3), b = E(0, 2), c = E(0, 1);
-            addTri(st, a, b, c);
-        } else if (T[1]->inside) {
-            int a = E(1, 0), b = E(1, 2), c = E(1, 3);
-            addTri(st, a, b, c);
-        } else if (T[2]->inside) {
-            int a = E(2, 3), b = E(2, 1), c = E(2, 0);
-            addTri(st, a, b, c);
-        } else {
-            int a = E(3, 0), b = E(3, 1), c = E(3, 2);
-            addTri(st, a, b, c);
-        }
-    } else if (n == 3) {
-        if (!T[0]->inside) {
-            int a = E(0, 1), b = E(0, 2), c = E(0, 3);
-            addTri(st, a, b, c);
-        } else if (!T[1]->inside) {
-            int a = E(1, 3), b = E(1, 2), c = E(1, 0);
-            addTri(st, a, b, c);
-        } else if (!T[2]->inside) {
-            int a = E(2, 0), b = E(2, 1), c = E(2, 3);
-            addTri(st, a, b, c);
-        } else {
-            int a = E(3, 2), b = E(3, 1), c = E(3, 0);
-            addTri(st, a, b, c);
-        }
-    } else {
-        int ins[2], outs[2], ni = 0, no = 0;
-        for (int k = 0; k < 4; k++) {
-            if (T[k]->inside)
-                ins[ni++] = k;
-            else
-                outs[no++] = k;
-        }
-        bool even = (!T[0]->inside) != (!T[2]->inside);
-        int q0 = E(outs[0], ins[0]);
-        int q1 = even ? E(outs[0], ins[1]) : E(outs[1], ins[0]);
-        int q2 = even ? E(outs[1], ins[0]) : E(outs[0], ins[1]);
-        int q3 = E(outs[1], ins[1]);
-        addTri(st, q0, q1, q2);
-        addTri(st, q1, q3, q2);
+    // One triangle around the lone corner c: E(c, other[c][0..2]), in order.
+    static const int loneInside[4][3] = {{3, 2, 1}, {0, 2, 3}, {3, 1, 0}, {0, 1, 2}};
+    static const int loneOutside[4][3] = {{1, 2, 3}, {3, 2, 0}, {0, 1, 3}, {2, 1, 0}};
+    if (n != 2) {
+        int c = 0;
+        while ((T[c]->inside != 0) != (n == 1)) c++;
+        const int* other = n == 1 ? loneInside[c] : loneOutside[c];
+        int a = E(c, other[0]), b = E(c, other[1]), d = E(c, other[2]);
+        addTri(st, a, b, d);
+        return;
     }
+    int ins[2], outs[2], ni = 0, no = 0;
+    for (int k = 0; k < 4; k++) (T[k]->inside ? ins[ni++] : outs[no++]) = k;
+    bool even = (!T[0]->inside) != (!T[2]->inside);
+    int q0 = E(outs[0], ins[0]);
+    int q1 = even ? E(outs[0], ins[1]) : E(outs[1], ins[0]);
+    int q2 = even ? E(outs[1], ins[0]) : E(outs[0], ins[1]);
+    int q3 = E(outs[1], ins[1]);
+    addTri(st, q0, q1, q2);
+    addTri(st, q1, q3, q2);
+}
+
+// Cube origins on one axis: from below the first occupied plane through the
+// last one (lo > hi when no plane is occupied).
+inline void cubeRange(const int* count, int& lo, int& hi)
+{
+    int first = -1, last = -1;
+    for (int i = 0; i < 32; i++)
+        if (count[i]) {
+            if (first < 0) first = i;
+            last = i;
+        }
+    lo = first < 0 ? 0 : std::max(first - 1, 0);
+    hi = first < 0 ? -1 : std::min(last, 30);
 }
 
 inline void polygonize(State& st)
 {
-    auto range = [](const int* count, int& lo, int& hi) {
-        int first = -1, last = -1;
-        for (int i = 0; i < 32; i++)
-            if (count[i]) {
-                if (first < 0) first = i;
-                last = i;
-            }
-        if (first < 0) {
-            lo = 0;
-            hi = -1;
-            return;
-        }
-        lo = first - 1 > 0 ? first - 1 : 0;
-        hi = last < 30 ? last : 30;
-    };
     int xlo, xhi, ylo, yhi, zlo, zhi;
-    range(st.countX, xlo, xhi);
-    range(st.countY, ylo, yhi);
-    range(st.countZ, zlo, zhi);
+    cubeRange(st.countX, xlo, xhi);
+    cubeRange(st.countY, ylo, yhi);
+    cubeRange(st.countZ, zlo, zhi);
     // Corner labels cXYZ, written as X, Y, Z bits.
     static const int tets[5][4][3] = {
         {{1, 1, 1}, {1, 0, 1}, {1, 1, 0}, {0, 1, 1}},
@@ -238,11 +192,10 @@ inline void polygonize(State& st)
     for (int z = zlo; z <= zhi; z++)
         for (int y = ylo; y <= yhi; y++)
             for (int x = xlo; x <= xhi; x++) {
+                // Mirroring: on an odd origin coordinate bit b means offset 1 - b.
                 auto corner = [&](int X, int Y, int Z) {
-                    int ox = (x % 2 == 0) ? X : 1 - X;
-                    int oy = (y % 2 == 0) ? Y : 1 - Y;
-                    int oz = (z % 2 == 0) ? Z : 1 - Z;
-                    return &st.cells[(z + oz) * 1024 + (y + oy) * 32 + (x + ox)];
+                    return &cellAt(st, x + (x % 2 ? 1 - X : X), y + (y % 2 ? 1 - Y : Y),
+                                   z + (z % 2 ? 1 - Z : Z));
                 };
                 int sum = 0;
                 for (int c = 0; c < 8; c++) sum += corner(c & 1, (c >> 1) & 1, c >> 2)->inside;
@@ -252,11 +205,7 @@ inline void polygonize(State& st)
                     const Cell* T[4];
                     for (int k = 0; k < 4; k++)
                         T[k] = corner(tets[t][k][0], tets[t][k][1], tets[t][k][2]);
-                    if (parity) {
-                        const Cell* tmp = T[2];
-                        T[2] = T[3];
-                        T[3] = tmp;
-                    }
+                    if (parity) std::swap(T[2], T[3]);
                     tetrahedron(st, T);
                     if (st.stopped) return;
                 }
@@ -268,16 +217,11 @@ inline void smooth(State& st)
     std::vector<float> acc(st.vertCount * 4, 0.0f);
     for (int t = 0; t < st.triCount; t++) {
         const int* tri = &st.tris[t * 3];
-        float S[3];
+        float S[4] = {0.0f, 0.0f, 0.0f, 3.0f};
         for (int a = 0; a < 3; a++)
             S[a] = st.verts[tri[0] * 3 + a] + st.verts[tri[1] * 3 + a] + st.verts[tri[2] * 3 + a];
-        for (int k = 0; k < 3; k++) {
-            float* A = &acc[tri[k] * 4];
-            A[0] += S[0];
-            A[1] += S[1];
-            A[2] += S[2];
-            A[3] += 3.0f;
-        }
+        for (int k = 0; k < 3; k++)
+            for (int a = 0; a < 4; a++) acc[tri[k] * 4 + a] += S[a];
     }
     for (int v = 0; v < st.vertCount; v++)
         for (int a = 0; a < 3; a++) st.verts[v * 3 + a] = acc[v * 4 + a] / acc[v * 4 + 3];
@@ -285,25 +229,19 @@ inline void smooth(State& st)
 
 inline void normals(const float* positions, float* out, int count, const Blob* blobs, int nblobs)
 {
-    std::vector<float> qx(count), qy(count), qz(count), sx(count), sy(count), sz(count);
-    std::vector<float> f0(count), fx(count), fy(count), fz(count);
-    for (int i = 0; i < count; i++) {
-        qx[i] = positions[i * 3 + 0] + 16.0f;
-        qy[i] = positions[i * 3 + 1] + 16.0f;
-        qz[i] = positions[i * 3 + 2] + 16.0f;
-        sx[i] = qx[i] + 0.01f;
-        sy[i] = qy[i] + 0.01f;
-        sz[i] = qz[i] + 0.01f;
+    // q[a] holds axis a of q = p + 16; s[a] the same stepped by 0.01.
+    std::vector<float> q[3], s[3], f[4];
+    for (int a = 0; a < 3; a++) {
+        for (int i = 0; i < count; i++) q[a].push_back(positions[i * 3 + a] + 16.0f);
+        for (float v : q[a]) s[a].push_back(v + 0.01f);
     }
-    field(f0.data(), qx.data(), qy.data(), qz.data(), count, blobs, nblobs);
-    field(fx.data(), sx.data(), qy.data(), qz.data(), count, blobs, nblobs);
-    field(fy.data(), qx.data(), sy.data(), qz.data(), count, blobs, nblobs);
-    field(fz.data(), qx.data(), qy.data(), sz.data(), count, blobs, nblobs);
-    for (int i = 0; i < count; i++) {
-        out[i * 3 + 0] = (f0[i] - fx[i]) * 100.0f;
-        out[i * 3 + 1] = (f0[i] - fy[i]) * 100.0f;
-        out[i * 3 + 2] = (f0[i] - fz[i]) * 100.0f;
-    }
+    for (auto& v : f) v.resize(count);
+    field(f[0].data(), q[0].data(), q[1].data(), q[2].data(), count, blobs, nblobs);
+    field(f[1].data(), s[0].data(), q[1].data(), q[2].data(), count, blobs, nblobs);
+    field(f[2].data(), q[0].data(), s[1].data(), q[2].data(), count, blobs, nblobs);
+    field(f[3].data(), q[0].data(), q[1].data(), s[2].data(), count, blobs, nblobs);
+    for (int i = 0; i < count; i++)
+        for (int a = 0; a < 3; a++) out[i * 3 + a] = (f[0][i] - f[a + 1][i]) * 100.0f;
 }
 
 inline void build(State& st, const Blob* blobs, int nblobs)

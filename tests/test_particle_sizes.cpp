@@ -9,20 +9,21 @@
 
 TEST(MeshParticleSizes, MeanQuarterPerimeterOfTheTrianglesAtEachVertex)
 {
-    // A 3-4-5 triangle (quarter perimeter 3) and a 5-12-13 triangle
-    // (quarter perimeter 7.5) sharing the edge 1-2; vertex 4 is in no triangle.
-    const float positions[15] = {0, 0, 0, 3, 0, 0, 0, 4, 0, 3, 0, 12, 9, 9, 9};
-    const int triangles[6] = {0, 1, 2, 1, 2, 3};
+    // A fan of k = 4 triangles around vertex 0, each outer vertex in two of
+    // them; vertex 5 is in no triangle; three extra entries.
+    const float positions[18] = {0, 0, 0, 3, 0, 0, 0, 4, 0, -6, 0, 0, 0, -8, 0, 9, 9, 9};
+    const int triangles[12] = {0, 1, 2, 0, 2, 3, 0, 3, 4, 0, 4, 1};
+    // Quarter perimeters: 3, (4 + 6 + sqrt 52) / 4, 6, (8 + 3 + sqrt 73) / 4.
+    const float w[4] = {3.0f, (10.0f + std::sqrt(52.0f)) / 4, 6.0f, (11.0f + std::sqrt(73.0f)) / 4};
     void* before = tempmalloc(0);
     tmpfree(before);
 
-    float* sizes = meshParticleSizes(positions, 5, triangles, 2, 3, 0.25f);
-    EXPECT_FLOAT_EQ(sizes[0], 3.0f);
-    EXPECT_FLOAT_EQ(sizes[1], 5.25f);
-    EXPECT_FLOAT_EQ(sizes[2], 5.25f);
-    EXPECT_FLOAT_EQ(sizes[3], 7.5f);
-    EXPECT_EQ(sizes[4], 0.0f);  // no triangle: no size rather than 0 / 0
-    for (int i = 5; i < 8; i++)
+    float* sizes = meshParticleSizes(positions, 6, triangles, 4, 3, 0.25f);
+    EXPECT_NEAR(sizes[0], (w[0] + w[1] + w[2] + w[3]) / 4, 1e-5f);
+    for (int v = 1; v <= 4; v++)
+        EXPECT_NEAR(sizes[v], (w[v - 1] + w[(v + 2) % 4]) / 2, 1e-5f) << v;  // triangles v - 1 and v - 2
+    EXPECT_EQ(sizes[5], 0.0f);  // no triangle: no size rather than 0 / 0
+    for (int i = 6; i < 9; i++)
         EXPECT_EQ(sizes[i], 0.25f) << i;
     delete[] sizes;
 
@@ -30,18 +31,4 @@ TEST(MeshParticleSizes, MeanQuarterPerimeterOfTheTrianglesAtEachVertex)
     void* after = tempmalloc(0);
     EXPECT_EQ(after, before);
     tmpfree(after);
-}
-
-TEST(MeshParticleSizes, VertexSharedByManyTriangles)
-{
-    // A fan of k = 4 triangles around vertex 0 with growing sizes.
-    const float positions[15] = {0, 0, 0, 3, 0, 0, 0, 4, 0, -6, 0, 0, 0, -8, 0};
-    const int triangles[12] = {0, 1, 2, 0, 2, 3, 0, 3, 4, 0, 4, 1};
-    float* sizes = meshParticleSizes(positions, 5, triangles, 4, 0, 0.25f);
-    // Quarter perimeters: 3, (4 + 6 + sqrt 52) / 4, 6, (8 + 3 + sqrt 73) / 4.
-    float w[4] = {3.0f, (10.0f + std::sqrt(52.0f)) / 4, 6.0f, (11.0f + std::sqrt(73.0f)) / 4};
-    EXPECT_NEAR(sizes[0], (w[0] + w[1] + w[2] + w[3]) / 4, 1e-5f);
-    EXPECT_NEAR(sizes[1], (w[0] + w[3]) / 2, 1e-5f);
-    EXPECT_NEAR(sizes[3], (w[1] + w[2]) / 2, 1e-5f);
-    delete[] sizes;
 }

@@ -27,10 +27,10 @@ Texture* makeTestAtlas()
 {
     int width = 4 * kImage, height = 2 * kImage;
     std::vector<unsigned char> texels((size_t)width * height * 4, 0);
-    for (int image = 0; image < 2; image++) {
+    for (int image = 0; image < 2; image++)
         for (int level = 0; level < 10; level++) {
             const float* r = particleAtlasLevels[level];
-            for (int y = (int)(2 * kImage * r[1]); y < (int)(2 * kImage * r[3]); y++) {
+            for (int y = (int)(2 * kImage * r[1]); y < (int)(2 * kImage * r[3]); y++)
                 for (int x = (int)(2 * kImage * r[0]); x < (int)(2 * kImage * r[2]); x++) {
                     unsigned char* t = &texels[((size_t)y * width + x + image * 2 * kImage) * 4];
                     t[0] = (unsigned char)cellRed(level);
@@ -38,9 +38,7 @@ Texture* makeTestAtlas()
                     t[2] = 100;
                     t[3] = 255;
                 }
-            }
         }
-    }
     Texture* texture = new Texture{0, 0.25f, 0.5f, 0.5f, width, height, RF_NOMIPMAP, 2};
     glGenTextures(1, &texture->name);
     glBindTexture(GL_TEXTURE_2D, texture->name);
@@ -63,7 +61,6 @@ protected:
         // A square 64 x 64 view looking down -z from the eye at z = 4.
         glViewport(0, 0, 64, 64);
         glClearColor(0, 0, 0, 0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         gluPerspective(90.0, 1.0, 0.1, 100.0);
@@ -72,10 +69,12 @@ protected:
         gluLookAt(kEye[0], kEye[1], kEye[2], kTarget[0], kTarget[1], kTarget[2], 0, 1, 0);
     }
 
-    // Draws the particles with stderr captured; returns the profiling lines.
+    // Clears the view and draws the particles (size 1) with stderr captured;
+    // returns the profiling lines.
     std::string draw(const std::vector<float>& positions, const std::vector<uint8_t>& frames, float focusScale,
                      float intensity, RenderFlags flags = RF_ALPHA | RF_NEAREST)
     {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         std::vector<float> sizes(frames.size(), 1.0f);
         ::testing::internal::CaptureStderr();
         drawParticles(positions.data(), sizes.data(), (int)frames.size(), kEye, kTarget, atlas, frames.data(),
@@ -85,12 +84,17 @@ protected:
         return lines;
     }
 
-    static int countLines(const std::string& text, const std::string& label)
+    // One "vornRadixsort" line per draw, one "wtf" and one "glDrawElements"
+    // line per batch.
+    static void expectBatches(const std::string& text, int batches)
     {
-        int count = 0;
-        for (size_t at = text.find(label + " in "); at != std::string::npos; at = text.find(label + " in ", at + 1))
-            count++;
-        return count;
+        for (auto [label, want] : {std::pair{"vornRadixsort", 1}, {"wtf", batches}, {"glDrawElements", batches}}) {
+            int count = 0;
+            std::string line = std::string(label) + " in ";
+            for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
+                count++;
+            EXPECT_EQ(count, want) << label;
+        }
     }
 
     static void expectPixel(int x, int y, int r, int g, int b, int tolerance = 2)
@@ -108,136 +112,111 @@ Texture* Particles::atlas = nullptr;
 
 TEST_F(Particles, NothingInFrontOfTheEyeDrawsNoBatch)
 {
-    std::string none = draw({}, {}, 0.03f, 1.0f);
-    EXPECT_EQ(countLines(none, "vornRadixsort"), 1);
-    EXPECT_EQ(countLines(none, "wtf"), 0);
-    EXPECT_EQ(countLines(none, "glDrawElements"), 0);
-
+    expectBatches(draw({}, {}, 0.03f, 1.0f), 0);
     // Behind the eye and exactly at its depth (key 0).
-    std::string behind = draw({0, 0, 5, 0, 0, 9, 0.5f, 0, 4}, {0, 1, 0}, 0.03f, 1.0f);
-    EXPECT_EQ(countLines(behind, "vornRadixsort"), 1);
-    EXPECT_EQ(countLines(behind, "wtf"), 0);
-    EXPECT_EQ(countLines(behind, "glDrawElements"), 0);
+    expectBatches(draw({0, 0, 5, 0, 0, 9, 0.5f, 0, 4}, {0, 1, 0}, 0.03f, 1.0f), 0);
     expectPixel(32, 32, 0, 0, 0, 0);
 }
 
-TEST_F(Particles, FocusDepthDrawsSharpLevelAtFullBrightness)
+TEST_F(Particles, DepthOfFieldPicksTheAtlasLevels)
 {
-    draw({0, 0, 0}, {0}, 0.03f, 1.0f);
-    expectPixel(32, 32, cellRed(0), imageGreen(0), 100);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    draw({0, 0, 0}, {1}, 0.03f, 1.0f);
-    expectPixel(32, 32, cellRed(0), imageGreen(1), 100);
-    // Outside the sprite the picture is untouched.
-    expectPixel(2, 2, 0, 0, 0, 0);
-}
-
-TEST_F(Particles, FarOutOfFocusDrawsLastLevel)
-{
-    // key 2 with focus scale 0.03: b = 33, clamped to 9.
-    draw({0, 0, -4}, {0}, 0.03f, 1.0f);
-    expectPixel(32, 32, cellRed(9), imageGreen(0), 100);
-}
-
-TEST_F(Particles, BetweenLevelsCrossFadesBothUnits)
-{
-    // key 2 with focus scale 0.4: b = 2.5, half level 2 and half level 3.
-    draw({0, 0, -4}, {1}, 0.4f, 1.0f);
-    expectPixel(32, 32, (cellRed(2) + cellRed(3)) / 2, imageGreen(1), 100, 3);
-    // Intensity scales both halves.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    draw({0, 0, -4}, {1}, 0.4f, 0.5f);
-    expectPixel(32, 32, (cellRed(2) + cellRed(3)) / 4, imageGreen(1) / 2, 50, 3);
+    const struct {
+        float z;  // eye at 4, target at 0
+        uint8_t frame;
+        float focusScale, intensity;
+        int r, g, b, tolerance;
+    } cases[] = {
+        // At the target's depth (key 1): level 0 at full brightness.
+        {0, 0, 0.03f, 1.0f, cellRed(0), imageGreen(0), 100, 2},
+        {0, 1, 0.03f, 1.0f, cellRed(0), imageGreen(1), 100, 2},
+        // Key 2 with focus scale 0.03: b = 33, clamped to level 9.
+        {-4, 0, 0.03f, 1.0f, cellRed(9), imageGreen(0), 100, 2},
+        // Key 2 with focus scale 0.4: b = 2.5, half level 2 and half level 3,
+        // both halves scaled by the intensity.
+        {-4, 1, 0.4f, 1.0f, (cellRed(2) + cellRed(3)) / 2, imageGreen(1), 100, 3},
+        {-4, 1, 0.4f, 0.5f, (cellRed(2) + cellRed(3)) / 4, imageGreen(1) / 2, 50, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "z " << c.z << " focus " << c.focusScale << " intensity " << c.intensity);
+        draw({0, 0, c.z}, {c.frame}, c.focusScale, c.intensity);
+        expectPixel(32, 32, c.r, c.g, c.b, c.tolerance);
+        expectPixel(2, 2, 0, 0, 0, 0);  // outside the sprite
+    }
 }
 
 TEST_F(Particles, FarParticleIsDrawnBeforeNearOne)
 {
     // Without depth testing the last sprite drawn wins: the near one (at the
     // centre both overlap), whatever its place in the input and its image.
-    const RenderFlags flags = RF_ALPHA | RF_NEAREST | RF_NODEPTH;
-    draw({0, 0, 0, 0, 0, -4}, {0, 1}, 1e6f, 1.0f, flags);
-    expectPixel(32, 32, cellRed(0), imageGreen(0), 100);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    draw({0, 0, -4, 0, 0, 0}, {1, 0}, 1e6f, 1.0f, flags);
-    expectPixel(32, 32, cellRed(0), imageGreen(0), 100);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    draw({0, 0, -4, 0, 0, 0}, {0, 1}, 1e6f, 1.0f, flags);
-    expectPixel(32, 32, cellRed(0), imageGreen(1), 100);
+    const struct {
+        std::vector<float> positions;
+        std::vector<uint8_t> frames;
+        int nearImage;
+    } cases[] = {
+        {{0, 0, 0, 0, 0, -4}, {0, 1}, 0},
+        {{0, 0, -4, 0, 0, 0}, {1, 0}, 0},
+        {{0, 0, -4, 0, 0, 0}, {0, 1}, 1},
+    };
+    for (const auto& c : cases) {
+        draw(c.positions, c.frames, 1e6f, 1.0f, RF_ALPHA | RF_NEAREST | RF_NODEPTH);
+        expectPixel(32, 32, cellRed(0), imageGreen(c.nearImage), 100);
+    }
 }
 
-TEST_F(Particles, OneBatchPer1024SelectedParticles)
+TEST_F(Particles, TwoBatchesFor1025AndStateLeftAsFound)
 {
     // 1024 far particles piled up on the left, one near particle on the right
     // (the last one drawn, alone in the second batch) and a few behind the eye.
     std::vector<float> positions;
-    std::vector<uint8_t> frames;
-    for (int i = 0; i < 1024; i++) {
+    std::vector<uint8_t> frames(1024, 1);
+    for (int i = 0; i < 1024; i++)
         positions.insert(positions.end(), {-4.0f, 0.0f, -4.0f});
-        frames.push_back(1);
-    }
     positions.insert(positions.end(), {1.0f, 0.0f, 1.0f});
-    frames.push_back(0);
-    for (int i = 0; i < 5; i++) {
+    for (int i = 0; i < 5; i++)
         positions.insert(positions.end(), {0.0f, 0.0f, 6.0f + i});
-        frames.push_back(0);
-    }
-    std::string lines = draw(positions, frames, 1e6f, 1.0f);
-    EXPECT_EQ(countLines(lines, "vornRadixsort"), 1);
-    EXPECT_EQ(countLines(lines, "wtf"), 2);
-    EXPECT_EQ(countLines(lines, "glDrawElements"), 2);
+    frames.resize(1030, 0);
+    expectBatches(draw(positions, frames, 1e6f, 1.0f), 2);
     EXPECT_GE(particleIndexCount, 4 * 1024);
     // Left pile: x = -4 at distance 8 lands at 64 x (0.5 - 4 / 16) = 16.
     expectPixel(16, 32, cellRed(0), imageGreen(1), 100);
     // Near particle: x = 1 at distance 3 lands at 64 x (0.5 + 1 / 6) = 42.7.
     expectPixel(42, 32, cellRed(0), imageGreen(0), 100);
-}
 
-TEST_F(Particles, DrawingLeavesClientAndUnitStateAsFound)
-{
-    draw({0, 0, 0}, {0}, 0.03f, 1.0f);
-    GLint unit = 0, clientUnit = 0;
+    // Client arrays, texture units and matrices are left as they were found.
+    GLint unit = 0, clientUnit = 0, depth = 0;
     glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &unit);
     glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE_ARB, &clientUnit);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(unit, GL_TEXTURE0_ARB);
     EXPECT_EQ(clientUnit, GL_TEXTURE0_ARB);
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY})
+        EXPECT_FALSE(glIsEnabled(array)) << array;
 }
 
 TEST_F(Particles, FirstBatchEverAdvancesTheSharedRandomState)
 {
+    // 1024 advances on the first batch ever drawn, none on later ones.
     bool first = !particleRandomMade;
-    uint32_t before = randseed;
+    uint32_t x = randseed;
     draw({0, 0, 0}, {0}, 0.03f, 1.0f);
     EXPECT_TRUE(particleRandomMade);
-    if (first) {
-        uint32_t x = before;
+    for (int i = 0; first && i < 1024; i++) {
         x = x * 69069u + 1u;
-        EXPECT_EQ(particleRandom[0], x >> 17);
-        for (int i = 1; i < 1024; i++)
-            x = x * 69069u + 1u;
-        EXPECT_EQ(particleRandom[1023], x >> 17);
-        EXPECT_EQ(randseed, x);
-    } else {
-        EXPECT_EQ(randseed, before);
+        if (i == 0 || i == 1023) {
+            EXPECT_EQ(particleRandom[i], x >> 17) << i;
+        }
     }
-    // Later batches leave it alone.
-    uint32_t after = randseed;
+    EXPECT_EQ(randseed, x);
     draw({0, 0, 0}, {0}, 0.03f, 1.0f);
-    EXPECT_EQ(randseed, after);
+    EXPECT_EQ(randseed, x);
 }
 
 TEST_F(Particles, MoreThanTheLimitIsFatal)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::vector<float> positions(3, 0.0f);
-    std::vector<uint8_t> frames(1, 0);
-    std::vector<float> sizes(1, 1.0f);
-    EXPECT_EXIT(drawParticles(positions.data(), sizes.data(), 100001, kEye, kTarget, atlas, frames.data(), 0.03f,
-                              1.0f, 1.0f, RF_ALPHA),
+    const float position[3] = {0, 0, 0}, size = 1.0f;
+    const uint8_t frame = 0;
+    EXPECT_EXIT(drawParticles(position, &size, 100001, kEye, kTarget, atlas, &frame, 0.03f, 1.0f, 1.0f, RF_ALPHA),
                 ::testing::ExitedWithCode(1), "dumbass");
 }
