@@ -1,7 +1,12 @@
 // Render state against a real GL: what each flag word leaves in the context,
 // what the save/restore pair restores, the letterboxed viewports, texture
 // parameters and coordinate generation, and the two-unit cross-fade.
+#include <array>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -16,16 +21,38 @@
 
 namespace {
 
-GLint getInt(GLenum name)
+// Element index of a state query; capabilities read back as 0 or 1.
+GLint getInt(GLenum name, int index = 0)
 {
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
+    GLint values[16] = {};
+    glGetIntegerv(name, values);
+    return values[index];
 }
 
-bool enabled(GLenum capability)
+float getFloat(GLenum name, int index = 0)
 {
-    return glIsEnabled(capability) == GL_TRUE;
+    GLfloat values[16] = {};
+    glGetFloatv(name, values);
+    return values[index];
+}
+
+struct Expect {
+    GLenum name;
+    GLint value;
+    int index = 0;
+};
+
+void expectState(const std::vector<Expect>& expected, const std::string& where)
+{
+    for (const Expect& e : expected)
+        EXPECT_EQ(getInt(e.name, e.index), e.value) << where << ": 0x" << std::hex << e.name << "[" << e.index << "]";
+}
+
+std::string hex(RenderFlags flags)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", flags);
+    return text;
 }
 
 class RenderState : public ::testing::Test {
@@ -40,91 +67,54 @@ protected:
     void TearDown() override { EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR); }
 };
 
-struct BlendCase {
-    RenderFlags flags;
-    GLint source, destination;
-};
+void dropTexture(Texture* texture)
+{
+    glDeleteTextures(1, &texture->name);
+    delete texture;
+}
 
 }  // namespace
 
-TEST_F(RenderState, FirstBlendBitWinsAndAnyBlendMakesDepthLequal)
+TEST_F(RenderState, EachFlagWordLeavesItsStateInOrder)
 {
-    const BlendCase cases[] = {
-        {RF_ADD | RF_MUL | RF_SCREEN, GL_ONE, GL_ONE},
-        {RF_INVMUL | RF_MUL | RF_ALPHA, GL_ZERO, GL_ONE_MINUS_SRC_COLOR},
-        {RF_MUL | RF_ALPHA, GL_ZERO, GL_SRC_COLOR},
-        {RF_ALPHA | RF_SCREEN, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA},
-        {RF_SCREEN, GL_ONE, GL_ONE_MINUS_SRC_COLOR},
+    // Applied one after another: later rows also see what earlier ones left.
+    const int stencilRef = getInt(GL_STENCIL_BITS) > 0 ? 1 : 0;  // GL clamps it to the buffer's range
+    struct Row {
+        RenderFlags flags;
+        std::vector<Expect> expected;
     };
-    for (const BlendCase& c : cases) {
-        applyRenderFlags(0);
-        applyRenderFlags(c.flags);
-        EXPECT_TRUE(enabled(GL_BLEND)) << std::hex << c.flags;
-        EXPECT_EQ(getInt(GL_BLEND_SRC), c.source) << std::hex << c.flags;
-        EXPECT_EQ(getInt(GL_BLEND_DST), c.destination) << std::hex << c.flags;
-        EXPECT_EQ(getInt(GL_DEPTH_FUNC), GL_LEQUAL) << std::hex << c.flags;
+    const Row rows[] = {
+        {0, {{GL_BLEND, 0}, {GL_DEPTH_FUNC, GL_LESS}, {GL_ALPHA_TEST, 1}, {GL_ALPHA_TEST_FUNC, GL_ALWAYS}}},
+        // Blend bits: the first in the order add, invmul, mul, alpha, screen wins.
+        {RF_ADD | RF_MUL | RF_SCREEN,
+         {{GL_BLEND, 1}, {GL_BLEND_SRC, GL_ONE}, {GL_BLEND_DST, GL_ONE}, {GL_DEPTH_FUNC, GL_LEQUAL}}},
+        {RF_INVMUL | RF_MUL | RF_ALPHA,
+         {{GL_BLEND_SRC, GL_ZERO}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_COLOR}, {GL_DEPTH_FUNC, GL_LEQUAL}}},
+        {RF_MUL | RF_ALPHA, {{GL_BLEND_SRC, GL_ZERO}, {GL_BLEND_DST, GL_SRC_COLOR}, {GL_ALPHA_TEST_FUNC, GL_ALWAYS}}},
+        {RF_ALPHA | RF_SCREEN,
+         {{GL_BLEND_SRC, GL_SRC_ALPHA}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA}, {GL_DEPTH_FUNC, GL_LEQUAL},
+          {GL_ALPHA_TEST_FUNC, GL_GREATER}, {GL_ALPHA_TEST_REF, 0}}},
+        {RF_SCREEN, {{GL_BLEND, 1}, {GL_BLEND_SRC, GL_ONE}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_COLOR}}},
+        // No blend bit: blending off, depth LESS; the alpha test stays as set.
+        {RF_NODEPTH | RF_NOZWRITE,
+         {{GL_BLEND, 0}, {GL_DEPTH_FUNC, GL_LESS}, {GL_ALPHA_TEST, 1}, {GL_ALPHA_TEST_FUNC, GL_GREATER},
+          {GL_DEPTH_TEST, 0}, {GL_DEPTH_WRITEMASK, 0}}},
+        {RF_NOZWRITE, {{GL_DEPTH_TEST, 1}, {GL_DEPTH_WRITEMASK, 0}}},
+        {RF_NOCULL | RF_CULLFRONT, {{GL_DEPTH_WRITEMASK, 1}, {GL_CULL_FACE, 0}}},
+        {RF_CULLFRONT | RF_FLAT, {{GL_CULL_FACE, 1}, {GL_CULL_FACE_MODE, GL_FRONT}, {GL_SHADE_MODEL, GL_FLAT}}},
+        {0, {{GL_CULL_FACE_MODE, GL_BACK}, {GL_SHADE_MODEL, GL_SMOOTH}, {GL_STENCIL_TEST, 0}}},
+        {RF_STENCIL,
+         {{GL_STENCIL_TEST, 1}, {GL_STENCIL_FUNC, GL_EQUAL}, {GL_STENCIL_REF, stencilRef},
+          {GL_STENCIL_VALUE_MASK, 0x7fffffff}, {GL_STENCIL_FAIL, GL_KEEP}, {GL_STENCIL_PASS_DEPTH_FAIL, GL_KEEP},
+          {GL_STENCIL_PASS_DEPTH_PASS, GL_DECR}}},
+        {0, {{GL_STENCIL_TEST, 1}}},  // without the bit the stencil state stays
+        // The view and texture bits are not state bits: 0x5000 is 0x1000.
+        {RF_OFFSCREEN | RF_MUL | RF_NEAREST | RF_CLAMP, {{GL_BLEND_DST, GL_SRC_COLOR}, {GL_CULL_FACE, 1}}},
+    };
+    for (const Row& row : rows) {
+        applyRenderFlags(row.flags);
+        expectState(row.expected, hex(row.flags));
     }
-    applyRenderFlags(0);
-    EXPECT_FALSE(enabled(GL_BLEND));
-    EXPECT_EQ(getInt(GL_DEPTH_FUNC), GL_LESS);
-}
-
-TEST_F(RenderState, AlphaBitSetsTheAlphaTestWhichLaterWordsKeep)
-{
-    EXPECT_TRUE(enabled(GL_ALPHA_TEST));  // the reset leaves it on, function ALWAYS
-    EXPECT_EQ(getInt(GL_ALPHA_TEST_FUNC), GL_ALWAYS);
-    applyRenderFlags(RF_ALPHA);
-    EXPECT_EQ(getInt(GL_ALPHA_TEST_FUNC), GL_GREATER);
-    GLfloat reference = -1;
-    glGetFloatv(GL_ALPHA_TEST_REF, &reference);
-    EXPECT_EQ(reference, 0.0f);
-    applyRenderFlags(RF_ADD);
-    EXPECT_TRUE(enabled(GL_ALPHA_TEST));
-    EXPECT_EQ(getInt(GL_ALPHA_TEST_FUNC), GL_GREATER);
-}
-
-TEST_F(RenderState, DepthCullingShadingAndStencilBits)
-{
-    applyRenderFlags(RF_NODEPTH | RF_NOZWRITE);
-    EXPECT_FALSE(enabled(GL_DEPTH_TEST));
-    EXPECT_EQ(getInt(GL_DEPTH_WRITEMASK), GL_FALSE);
-    applyRenderFlags(RF_NOZWRITE);
-    EXPECT_TRUE(enabled(GL_DEPTH_TEST));
-    EXPECT_EQ(getInt(GL_DEPTH_WRITEMASK), GL_FALSE);
-    applyRenderFlags(0);
-    EXPECT_TRUE(enabled(GL_DEPTH_TEST));
-    EXPECT_EQ(getInt(GL_DEPTH_WRITEMASK), GL_TRUE);
-
-    applyRenderFlags(RF_NOCULL | RF_CULLFRONT);
-    EXPECT_FALSE(enabled(GL_CULL_FACE));
-    applyRenderFlags(RF_CULLFRONT);
-    EXPECT_TRUE(enabled(GL_CULL_FACE));
-    EXPECT_EQ(getInt(GL_CULL_FACE_MODE), GL_FRONT);
-    applyRenderFlags(0);
-    EXPECT_EQ(getInt(GL_CULL_FACE_MODE), GL_BACK);
-
-    applyRenderFlags(RF_FLAT);
-    EXPECT_EQ(getInt(GL_SHADE_MODEL), GL_FLAT);
-    applyRenderFlags(0);
-    EXPECT_EQ(getInt(GL_SHADE_MODEL), GL_SMOOTH);
-
-    applyRenderFlags(RF_STENCIL);
-    EXPECT_TRUE(enabled(GL_STENCIL_TEST));
-    EXPECT_EQ(getInt(GL_STENCIL_FUNC), GL_EQUAL);
-    // GL reports the reference clamped to the stencil buffer's range and the
-    // all-ones mask clamped to the largest int.
-    EXPECT_EQ(getInt(GL_STENCIL_REF), getInt(GL_STENCIL_BITS) > 0 ? 1 : 0);
-    EXPECT_EQ(getInt(GL_STENCIL_VALUE_MASK), 0x7fffffff);
-    EXPECT_EQ(getInt(GL_STENCIL_FAIL), GL_KEEP);
-    EXPECT_EQ(getInt(GL_STENCIL_PASS_DEPTH_FAIL), GL_KEEP);
-    EXPECT_EQ(getInt(GL_STENCIL_PASS_DEPTH_PASS), GL_DECR);
-    applyRenderFlags(0);  // without the bit the stencil state stays as it was
-    EXPECT_TRUE(enabled(GL_STENCIL_TEST));
-
-    // The view bit and texture bits are not state bits: 0x5000 is 0x1000.
-    applyRenderFlags(RF_OFFSCREEN | RF_MUL | RF_NEAREST | RF_CLAMP);
-    EXPECT_EQ(getInt(GL_BLEND_DST), GL_SRC_COLOR);
-    EXPECT_TRUE(enabled(GL_CULL_FACE));
 }
 
 TEST_F(RenderState, PopRestoresEnablesAndMatricesButNotBlendOrAlphaFunctions)
@@ -150,35 +140,17 @@ TEST_F(RenderState, PopRestoresEnablesAndMatricesButNotBlendOrAlphaFunctions)
     glMatrixMode(GL_PROJECTION);
     popRenderState();
 
-    EXPECT_EQ(getInt(GL_MATRIX_MODE), GL_MODELVIEW);
-    // Enables come back.
-    EXPECT_FALSE(enabled(GL_BLEND));
-    EXPECT_TRUE(enabled(GL_CULL_FACE));
-    EXPECT_TRUE(enabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(enabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(enabled(GL_LIGHTING));
-    EXPECT_TRUE(enabled(GL_ALPHA_TEST));
-    EXPECT_EQ(getInt(GL_DEPTH_WRITEMASK), GL_TRUE);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 10);
-    EXPECT_EQ(viewport[3], 200);
-    GLfloat matrix[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
-    EXPECT_EQ(matrix[12], 1.0f);
-    EXPECT_EQ(matrix[14], 3.0f);
-    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
-    EXPECT_EQ(matrix[0], 1.0f);
-    // The colour-buffer group is not saved: its functions and masks persist.
-    EXPECT_EQ(getInt(GL_BLEND_SRC), GL_SRC_ALPHA);
-    EXPECT_EQ(getInt(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_EQ(getInt(GL_ALPHA_TEST_FUNC), GL_GREATER);
-    GLboolean mask[4];
-    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
-    EXPECT_EQ(mask[1], GL_FALSE);
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_EQ(clear[0], 0.5f);
+    // Enables, viewport and matrices come back; the colour-buffer group is
+    // not saved, so its functions, masks and clear colour persist.
+    expectState({{GL_MATRIX_MODE, GL_MODELVIEW}, {GL_BLEND, 0}, {GL_CULL_FACE, 1}, {GL_DEPTH_TEST, 1},
+                 {GL_TEXTURE_2D, 0}, {GL_LIGHTING, 0}, {GL_ALPHA_TEST, 1}, {GL_DEPTH_WRITEMASK, 1},
+                 {GL_VIEWPORT, 10, 0}, {GL_VIEWPORT, 200, 3}, {GL_BLEND_SRC, GL_SRC_ALPHA},
+                 {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA}, {GL_ALPHA_TEST_FUNC, GL_GREATER}, {GL_COLOR_WRITEMASK, 0, 1}},
+                "after pop");
+    EXPECT_EQ(getFloat(GL_MODELVIEW_MATRIX, 12), 1.0f);
+    EXPECT_EQ(getFloat(GL_MODELVIEW_MATRIX, 14), 3.0f);
+    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 0), 1.0f);
+    EXPECT_EQ(getFloat(GL_COLOR_CLEAR_VALUE, 0), 0.5f);
 }
 
 TEST_F(RenderState, ResetRestoresTheDefaultsAndClearsTheWholeWindow)
@@ -188,9 +160,8 @@ TEST_F(RenderState, ResetRestoresTheDefaultsAndClearsTheWholeWindow)
     glClear(GL_COLOR_BUFFER_BIT);
     applyRenderFlags(RF_ADD | RF_NOCULL | RF_NOZWRITE | RF_STENCIL | RF_FLAT);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_SCISSOR_TEST);
-    glEnable(GL_CLIP_PLANE3);
+    for (GLenum capability : {GL_TEXTURE_GEN_S, GL_SCISSOR_TEST, GL_CLIP_PLANE3})
+        glEnable(capability);
     glColor4f(0.2f, 0.3f, 0.4f, 0.5f);
     viewNear = 3;
     viewFar = 7;
@@ -200,91 +171,63 @@ TEST_F(RenderState, ResetRestoresTheDefaultsAndClearsTheWholeWindow)
 
     resetRenderState();
 
-    EXPECT_TRUE(enabled(GL_CULL_FACE));
-    EXPECT_EQ(getInt(GL_CULL_FACE_MODE), GL_BACK);
-    EXPECT_EQ(getInt(GL_FRONT_FACE), GL_CCW);
-    EXPECT_FALSE(enabled(GL_BLEND));
-    EXPECT_TRUE(enabled(GL_DEPTH_TEST));
-    EXPECT_EQ(getInt(GL_DEPTH_FUNC), GL_LEQUAL);
-    EXPECT_EQ(getInt(GL_DEPTH_WRITEMASK), GL_TRUE);
-    EXPECT_FALSE(enabled(GL_TEXTURE_GEN_S));
-    EXPECT_FALSE(enabled(GL_SCISSOR_TEST));
-    EXPECT_FALSE(enabled(GL_STENCIL_TEST));
-    EXPECT_FALSE(enabled(GL_CLIP_PLANE3));
-    EXPECT_TRUE(enabled(GL_NORMALIZE));
-    EXPECT_TRUE(enabled(GL_POLYGON_SMOOTH));
-    EXPECT_FALSE(enabled(GL_DITHER));
-    EXPECT_EQ(getInt(GL_SHADE_MODEL), GL_SMOOTH);
-    EXPECT_EQ(getInt(GL_PERSPECTIVE_CORRECTION_HINT), GL_NICEST);
-    GLfloat colour[4], diffuse[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0], 1.0f);
-    EXPECT_EQ(colour[3], 1.0f);
+    expectState({{GL_CULL_FACE, 1}, {GL_CULL_FACE_MODE, GL_BACK}, {GL_FRONT_FACE, GL_CCW}, {GL_BLEND, 0},
+                 {GL_DEPTH_TEST, 1}, {GL_DEPTH_FUNC, GL_LEQUAL}, {GL_DEPTH_WRITEMASK, 1}, {GL_TEXTURE_GEN_S, 0},
+                 {GL_SCISSOR_TEST, 0}, {GL_STENCIL_TEST, 0}, {GL_CLIP_PLANE3, 0}, {GL_NORMALIZE, 1},
+                 {GL_POLYGON_SMOOTH, 1}, {GL_DITHER, 0}, {GL_SHADE_MODEL, GL_SMOOTH},
+                 {GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST}, {GL_COLOR_WRITEMASK, 1, 0}},
+                "after reset");
+    EXPECT_EQ(getFloat(GL_CURRENT_COLOR, 0), 1.0f);
+    EXPECT_EQ(getFloat(GL_CURRENT_COLOR, 3), 1.0f);
+    GLfloat diffuse[4];
     glGetMaterialfv(GL_BACK, GL_DIFFUSE, diffuse);
     EXPECT_FLOAT_EQ(diffuse[0], 0.8f);
     EXPECT_EQ(viewNear, 0.0f);
     EXPECT_EQ(viewFar, 0.0f);
     EXPECT_EQ(cameraUp[1], 1.0f);
     EXPECT_EQ(projectionShift[0], 0.0f);
-
     // The clear reaches the letterbox bars outside the viewport too.
-    unsigned char rgba[4];
-    readPixel(screenWidth / 2, 1, rgba);
-    EXPECT_EQ(rgba[0], 0);
-    readPixel(screenWidth / 2, screenHeight / 2, rgba);
-    EXPECT_EQ(rgba[0], 0);
+    for (int y : {1, screenHeight / 2}) {
+        unsigned char rgba[4];
+        readPixel(screenWidth / 2, y, rgba);
+        EXPECT_EQ(rgba[0], 0) << "y " << y;
+    }
 }
 
-TEST_F(RenderState, PictureAreaIsLetterboxedForEachAspect)
+TEST_F(RenderState, PictureAreaIsLetterboxedForEachAspectAndOrthoDefaultsItsDepth)
 {
     // 16:9 height of the window's width, centred: y = trunc(H (1 - f) / 2).
+    screenHeight = 360;  // the formula alone matters; the window is not resized
     struct Case {
         float factor;
         int height, y;
     };
-    screenHeight = 360;  // the formula alone matters; the window is not resized
-    const Case cases[] = {{0.75f, 270, 45}, {0.9f, 324, 18}, {1.0f, 360, 0}};
-    GLint viewport[4];
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{0.75f, 270, 45}, Case{0.9f, 324, 18}, Case{1.0f, 360, 0}}) {
         aspectFactor = c.factor;
         resetRenderState();
-        glGetIntegerv(GL_VIEWPORT, viewport);
-        EXPECT_EQ(viewport[0], 0);
-        EXPECT_EQ(viewport[1], c.y) << c.factor;
-        EXPECT_EQ(viewport[2], screenWidth);
-        EXPECT_EQ(viewport[3], c.height) << c.factor;
-
+        const std::string where = "factor " + std::to_string(c.factor);
+        expectState({{GL_VIEWPORT, 0, 0}, {GL_VIEWPORT, c.y, 1}, {GL_VIEWPORT, screenWidth, 2},
+                     {GL_VIEWPORT, c.height, 3}}, where);
         glViewport(0, 0, 1, 1);
         setOrtho(0);
-        glGetIntegerv(GL_VIEWPORT, viewport);
-        EXPECT_EQ(viewport[1], c.y) << c.factor;
-        EXPECT_EQ(viewport[3], c.height) << c.factor;
-
+        expectState({{GL_VIEWPORT, c.y, 1}, {GL_VIEWPORT, c.height, 3}}, where + " ortho");
         setOrtho(RF_OFFSCREEN);
-        glGetIntegerv(GL_VIEWPORT, viewport);
-        EXPECT_EQ(viewport[0], 0);
-        EXPECT_EQ(viewport[1], 0);
-        EXPECT_EQ(viewport[2], 512);
-        EXPECT_EQ(viewport[3], 256);
+        expectState({{GL_VIEWPORT, 0, 0}, {GL_VIEWPORT, 0, 1}, {GL_VIEWPORT, 512, 2}, {GL_VIEWPORT, 256, 3}},
+                    where + " offscreen");
     }
     SDL_GL_GetDrawableSize(hWnd, &screenWidth, &screenHeight);
-}
 
-TEST_F(RenderState, OrthoDepthRangeDefaultsOnlyWhenBothAreUnset)
-{
+    // After a reset both depths are unset, so the ortho set-up picks 0.1..10:
+    // eye z = 0.1 maps to the near plane (-1) and z = 10 to the far plane.
+    resetRenderState();
     setOrtho(0);
     EXPECT_EQ(viewNear, 0.1f);
     EXPECT_EQ(viewFar, 10.0f);
     EXPECT_EQ(getInt(GL_MATRIX_MODE), GL_MODELVIEW);
-    GLfloat projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    // Eye z = 0.1 maps to the near plane (-1) and z = 10 to the far plane.
-    float nearZ = projection[10] * 0.1f + projection[14];
-    float farZ = projection[10] * 10.0f + projection[14];
-    EXPECT_NEAR(nearZ, -1.0f, 1e-5f);
-    EXPECT_NEAR(farZ, 1.0f, 1e-5f);
-
-    viewNear = -1;
+    float a = getFloat(GL_PROJECTION_MATRIX, 10), b = getFloat(GL_PROJECTION_MATRIX, 14);
+    EXPECT_NEAR(a * 0.1f + b, -1.0f, 1e-5f);
+    EXPECT_NEAR(a * 10.0f + b, 1.0f, 1e-5f);
+    viewNear = -1;  // a 2D scene's range is kept
     viewFar = 1;
     setOrtho(0);
     EXPECT_EQ(viewNear, -1.0f);
@@ -295,94 +238,74 @@ TEST_F(RenderState, TextureFiltersWrapAndCoordinateGeneration)
 {
     Texture* plain = makeSolidTexture(4, 4, 255, 255, 255, 255, 2, -1, 1, 0);
     Texture* single = makeSolidTexture(4, 4, 255, 255, 255, 255, 1, 1, 1, RF_NOMIPMAP);
-    auto minFilter = [] {
+    auto parameter = [](GLenum name) {
         GLint value = 0;
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
+        glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
         return value;
     };
-    auto magFilter = [] {
-        GLint value = 0;
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
-        return value;
-    };
-
-    bindTexture(plain, 0);
-    EXPECT_EQ(minFilter(), GL_LINEAR_MIPMAP_NEAREST);
-    EXPECT_EQ(magFilter(), GL_LINEAR);
-    bindTexture(plain, RF_TRILINEAR);
-    EXPECT_EQ(minFilter(), GL_LINEAR_MIPMAP_LINEAR);
-    bindTexture(plain, RF_NEAREST | RF_TRILINEAR);
-    EXPECT_EQ(minFilter(), GL_NEAREST_MIPMAP_NEAREST);
-    EXPECT_EQ(magFilter(), GL_NEAREST);
     // The record's RF_NOMIPMAP wins over whatever the caller passes.
-    bindTexture(single, RF_TRILINEAR);
-    EXPECT_EQ(minFilter(), GL_LINEAR);
-    bindTexture(single, RF_NEAREST);
-    EXPECT_EQ(minFilter(), GL_NEAREST);
-
-    GLint wrap = 0;
-    bindTexture(plain, RF_CLAMP);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrap);
-    EXPECT_EQ(wrap, textureClampMode);
-    bindTexture(plain, 0);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
-    EXPECT_EQ(wrap, GL_REPEAT);
-
-    auto genMode = [](GLenum coordinate) {
-        GLint mode = 0;
-        glGetTexGeniv(coordinate, GL_TEXTURE_GEN_MODE, &mode);
-        return mode;
+    struct Filter {
+        Texture* texture;
+        RenderFlags flags;
+        GLint min, mag;
     };
-    auto plane = [](GLenum coordinate, float out[4]) { glGetTexGenfv(coordinate, GL_OBJECT_PLANE, out); };
-    float s[4], t[4];
-
-    glEnable(GL_TEXTURE_GEN_R);
-    glEnable(GL_TEXTURE_GEN_Q);
-    bindTexture(plain, RF_PLANAR_YZ | RF_SPHEREMAP);
-    EXPECT_EQ(genMode(GL_S), GL_SPHERE_MAP);
-    EXPECT_EQ(genMode(GL_T), GL_SPHERE_MAP);
-    EXPECT_TRUE(enabled(GL_TEXTURE_GEN_S));
-    EXPECT_TRUE(enabled(GL_TEXTURE_GEN_T));
-    EXPECT_FALSE(enabled(GL_TEXTURE_GEN_R));
-    EXPECT_FALSE(enabled(GL_TEXTURE_GEN_Q));
-
-    bindTexture(plain, RF_PLANAR_YZ | RF_PLANAR_XZ | RF_EYELINEAR);
-    EXPECT_EQ(genMode(GL_S), GL_OBJECT_LINEAR);
-    plane(GL_S, s);
-    plane(GL_T, t);
-    EXPECT_EQ(s[1], 1.0f);
-    EXPECT_EQ(t[2], 1.0f);
-    bindTexture(plain, RF_PLANAR_XZ | RF_PLANAR_XY);
-    plane(GL_S, s);
-    plane(GL_T, t);
-    EXPECT_EQ(s[0], 1.0f);
-    EXPECT_EQ(s[1], 0.0f);
-    EXPECT_EQ(t[2], 1.0f);
-    bindTexture(plain, RF_PLANAR_XY | RF_PLANAR_DIAG);
-    plane(GL_T, t);
-    EXPECT_EQ(t[1], 1.0f);
-    EXPECT_EQ(t[2], 0.0f);
-    bindTexture(plain, RF_PLANAR_DIAG | RF_EYELINEAR);
-    plane(GL_S, s);
-    plane(GL_T, t);
-    const float diagonalS[4] = {0, 1, 1, 0}, diagonalT[4] = {1, 0, 1, 0};
-    for (int i = 0; i < 4; i++) {
-        EXPECT_EQ(s[i], diagonalS[i]);
-        EXPECT_EQ(t[i], diagonalT[i]);
+    for (const Filter& f : {Filter{plain, 0, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR},
+                            Filter{plain, RF_TRILINEAR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR},
+                            Filter{plain, RF_NEAREST | RF_TRILINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST},
+                            Filter{single, RF_TRILINEAR, GL_LINEAR, GL_LINEAR},
+                            Filter{single, RF_NEAREST, GL_NEAREST, GL_NEAREST}}) {
+        bindTexture(f.texture, f.flags);
+        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), f.min) << hex(f.flags | f.texture->flags);
+        EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), f.mag) << hex(f.flags | f.texture->flags);
     }
-    bindTexture(plain, RF_EYELINEAR | RF_REFLECT);
-    EXPECT_EQ(genMode(GL_S), GL_EYE_LINEAR);
-    EXPECT_EQ(genMode(GL_T), GL_EYE_LINEAR);
-    bindTexture(plain, RF_REFLECT);
-    EXPECT_EQ(genMode(GL_T), GL_SPHERE_MAP);
+    bindTexture(plain, RF_CLAMP);
+    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), textureClampMode);
+    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), textureClampMode);
     bindTexture(plain, 0);
-    EXPECT_FALSE(enabled(GL_TEXTURE_GEN_S));
-    EXPECT_FALSE(enabled(GL_TEXTURE_GEN_T));
+    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
+    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
 
-    glDeleteTextures(1, &plain->name);
-    glDeleteTextures(1, &single->name);
-    delete plain;
-    delete single;
+    // Coordinate generation: the first bit in the table's order wins; S and T
+    // go on (r and q off), or all four off without a generation bit.
+    using Plane = std::array<float, 4>;
+    const Plane X = {1, 0, 0, 0}, Y = {0, 1, 0, 0}, Z = {0, 0, 1, 0}, none = {};
+    struct Generation {
+        RenderFlags flags;
+        GLint mode;  // 0: generation off
+        Plane s, t;  // object planes, for OBJECT_LINEAR
+    };
+    const Generation cases[] = {
+        {RF_PLANAR_YZ | RF_SPHEREMAP, GL_SPHERE_MAP, none, none},
+        {RF_PLANAR_YZ | RF_PLANAR_XZ | RF_EYELINEAR, GL_OBJECT_LINEAR, Y, Z},
+        {RF_PLANAR_XZ | RF_PLANAR_XY, GL_OBJECT_LINEAR, X, Z},
+        {RF_PLANAR_XY | RF_PLANAR_DIAG, GL_OBJECT_LINEAR, X, Y},
+        {RF_PLANAR_DIAG | RF_EYELINEAR, GL_OBJECT_LINEAR, {0, 1, 1, 0}, {1, 0, 1, 0}},
+        {RF_EYELINEAR | RF_REFLECT, GL_EYE_LINEAR, none, none},
+        {RF_REFLECT, GL_SPHERE_MAP, none, none},
+        {0, 0, none, none},
+    };
+    for (const Generation& c : cases) {
+        glEnable(GL_TEXTURE_GEN_R);
+        glEnable(GL_TEXTURE_GEN_Q);
+        bindTexture(plain, c.flags);
+        const bool on = c.mode != 0;
+        expectState({{GL_TEXTURE_GEN_S, on}, {GL_TEXTURE_GEN_T, on}, {GL_TEXTURE_GEN_R, 0}, {GL_TEXTURE_GEN_Q, 0}},
+                    hex(c.flags));
+        if (!on)
+            continue;
+        for (GLenum coordinate : {GL_S, GL_T}) {
+            GLint mode = 0;
+            Plane plane;
+            glGetTexGeniv(coordinate, GL_TEXTURE_GEN_MODE, &mode);
+            glGetTexGenfv(coordinate, GL_OBJECT_PLANE, plane.data());
+            EXPECT_EQ(mode, c.mode) << hex(c.flags);
+            if (c.mode == GL_OBJECT_LINEAR) {
+                EXPECT_EQ(plane, coordinate == GL_S ? c.s : c.t) << hex(c.flags);
+            }
+        }
+    }
+    dropTexture(plain);
+    dropTexture(single);
 }
 
 TEST_F(RenderState, BindTextureUsesUnitZeroWithTheRecordScale)
@@ -396,27 +319,22 @@ TEST_F(RenderState, BindTextureUsesUnitZeroWithTheRecordScale)
     glEnable(GL_TEXTURE_1D);
 
     bindTexture(texture, 0);
-    EXPECT_EQ(getInt(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
-    EXPECT_EQ(getInt(GL_MATRIX_MODE), GL_MODELVIEW);
-    EXPECT_TRUE(enabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(enabled(GL_TEXTURE_1D));
-    EXPECT_EQ((GLuint)getInt(GL_TEXTURE_BINDING_2D), texture->name);
+    expectState({{GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_MATRIX_MODE, GL_MODELVIEW}, {GL_TEXTURE_2D, 1},
+                 {GL_TEXTURE_1D, 0}, {GL_TEXTURE_BINDING_2D, (GLint)texture->name}},
+                "unit 0");
     GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
     EXPECT_EQ(mode, GL_MODULATE);
-    GLfloat matrix[16];
-    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
-    EXPECT_EQ(matrix[0], 2.0f);
-    EXPECT_EQ(matrix[5], -1.0f);
-    EXPECT_EQ(matrix[10], 0.5f);
+    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 0), 2.0f);
+    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 5), -1.0f);
+    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 10), 0.5f);
     for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) {
         pglActiveTextureARB(unit);
-        EXPECT_FALSE(enabled(GL_TEXTURE_2D)) << unit - GL_TEXTURE0;
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << unit - GL_TEXTURE0;
     }
     pglActiveTextureARB(GL_TEXTURE0);
     glDisable(GL_TEXTURE_2D);
-    glDeleteTextures(1, &texture->name);
-    delete texture;
+    dropTexture(texture);
 }
 
 TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
@@ -424,9 +342,7 @@ TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
     // Two texels: red on the left, blue on the right. Unit 0 samples red,
     // unit 1 samples blue; a = 0.25 gives red x 0.25 + blue x 0.75.
     uint8_t* pixels = (uint8_t*)std::malloc(2 * 4);
-    const uint8_t texels[8] = {255, 0, 0, 255, 0, 0, 255, 255};
-    for (int i = 0; i < 8; i++)
-        pixels[i] = texels[i];
+    std::memcpy(pixels, "\xff\0\0\xff\0\0\xff\xff", 8);
     Texture* texture = finishTexture(2, 1, pixels, 3, 3, 3, RF_NOMIPMAP, 0);
 
     setOrtho(0);
@@ -435,14 +351,14 @@ TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
     glDisable(GL_POLYGON_SMOOTH);
     bindTextureLerp(texture, RF_NEAREST | RF_CLAMP);
     EXPECT_EQ(getInt(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
-    GLfloat matrix[16];
-    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
-    EXPECT_EQ(matrix[0], 1.0f);  // the record's scale is not applied here
+    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 0), 1.0f);  // the record's scale is not applied here
 
-    const float alphas[2] = {0.25f, 1.0f};
-    const int expectedRed[2] = {64, 255}, expectedBlue[2] = {191, 0};
-    for (int i = 0; i < 2; i++) {
-        glColor4f(1, 1, 1, alphas[i]);
+    struct Case {
+        float alpha;
+        int red, blue;
+    };
+    for (const Case& c : {Case{0.25f, 64, 191}, Case{1.0f, 255, 0}}) {
+        glColor4f(1, 1, 1, c.alpha);
         glBegin(GL_QUADS);
         const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
         for (const auto& corner : corners) {
@@ -453,16 +369,9 @@ TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
         glEnd();
         unsigned char rgba[4];
         readPixel(screenWidth / 2, screenHeight / 2, rgba);
-        EXPECT_NEAR(rgba[0], expectedRed[i], 2) << "a = " << alphas[i];
+        EXPECT_NEAR(rgba[0], c.red, 2) << "a = " << c.alpha;
         EXPECT_EQ(rgba[1], 0);
-        EXPECT_NEAR(rgba[2], expectedBlue[i], 2) << "a = " << alphas[i];
+        EXPECT_NEAR(rgba[2], c.blue, 2) << "a = " << c.alpha;
     }
-
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE0}) {
-        pglActiveTextureARB(unit);
-        glDisable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    }
-    glDeleteTextures(1, &texture->name);
-    delete texture;
+    dropTexture(texture);
 }

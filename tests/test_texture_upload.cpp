@@ -3,7 +3,7 @@
 // and the loading bar.
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include <GL/gl.h>
@@ -19,9 +19,7 @@
 
 namespace {
 
-struct Level {
-    int width, height;
-};
+using Sizes = std::vector<std::pair<int, int>>;
 
 class TextureUpload : public ::testing::Test {
 protected:
@@ -29,20 +27,27 @@ protected:
     {
         openTestContext();
         showStarted = 1;  // no bar steps unless a test asks for them
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
+        freshTexture();
     }
     void TearDown() override
     {
         glDeleteTextures(1, &name);
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     }
+    // A new bound texture, so no levels are left from an earlier upload.
+    void freshTexture()
+    {
+        glDeleteTextures(1, &name);
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+    }
     GLuint name = 0;
 };
 
-std::vector<Level> levelSizes()
+// Sizes of the levels of the bound texture.
+Sizes levelSizes()
 {
-    std::vector<Level> levels;
+    Sizes levels;
     for (int level = 0; level < 20; level++) {
         GLint w = 0, h = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
@@ -62,6 +67,8 @@ std::vector<uint8_t> readLevel(int level, int w, int h)
     return texels;
 }
 
+int halve(int n) { return n > 1 ? n / 2 : n; }
+
 // The reduction written the plain way: whole zero-initialised arrays, scatter
 // of every source sample over the 16 taps, then the even samples picked.
 std::vector<std::vector<uint8_t>> referenceChain(int w, int h, std::vector<uint8_t> pixels)
@@ -70,7 +77,7 @@ std::vector<std::vector<uint8_t>> referenceChain(int w, int h, std::vector<uint8
     mipmapKernel(k);
     std::vector<std::vector<uint8_t>> levels;
     do {
-        int nw = w > 1 ? w / 2 : w, nh = h > 1 ? h / 2 : h;
+        int nw = halve(w), nh = halve(h);
         std::vector<uint8_t> next((size_t)nw * nh * 4);
         for (int c = 0; c < 4; c++) {
             std::vector<float> a((size_t)w * h);
@@ -88,7 +95,7 @@ std::vector<std::vector<uint8_t>> referenceChain(int w, int h, std::vector<uint8
                     for (int x = 0; x < w; x++)
                         a[(size_t)r * w + x] = b[(size_t)(8 + 2 * r) * w + x];
             }
-            std::vector<float> rows((size_t)nw * nh);
+            std::vector<float> rows(a.begin(), a.begin() + (size_t)nw * nh);  // a single column is kept as is
             if (w > 1) {
                 std::vector<float> b((size_t)(w + 16) * nh, 0.0f);
                 for (int t = 0; t < 16; t++)
@@ -98,9 +105,6 @@ std::vector<std::vector<uint8_t>> referenceChain(int w, int h, std::vector<uint8
                 for (int r = 0; r < nh; r++)
                     for (int x = 0; x < nw; x++)
                         rows[(size_t)r * nw + x] = b[(size_t)r * (w + 16) + 8 + 2 * x];
-            } else {
-                for (int r = 0; r < nh; r++)
-                    rows[r] = a[r];
             }
             for (int i = 0; i < nw * nh; i++) {
                 float v = rows[i];
@@ -120,29 +124,17 @@ std::vector<std::vector<uint8_t>> referenceChain(int w, int h, std::vector<uint8
 
 TEST_F(TextureUpload, ChainSizesRunDownToOneByOne)
 {
-    uint8_t one[4] = {10, 20, 30, 40};
-    uploadTexture(1, 1, one);
-    auto levels = levelSizes();
-    ASSERT_EQ(levels.size(), 2u);  // the reduction always runs once
-    EXPECT_EQ(levels[1].width, 1);
-    EXPECT_EQ(levels[1].height, 1);
-
-    std::vector<uint8_t> square(2 * 2 * 4, 200);
-    uploadTexture(2, 2, square.data());
-    levels = levelSizes();
-    ASSERT_EQ(levels.size(), 2u);
-    EXPECT_EQ(levels[0].width, 2);
-    EXPECT_EQ(levels[1].width, 1);
-    EXPECT_EQ(levels[1].height, 1);
-
-    std::vector<uint8_t> wide(128 * 64 * 4, 255);
-    uploadTexture(128, 64, wide.data());
-    levels = levelSizes();
-    const Level expected[8] = {{128, 64}, {64, 32}, {32, 16}, {16, 8}, {8, 4}, {4, 2}, {2, 1}, {1, 1}};
-    ASSERT_EQ(levels.size(), 8u);
-    for (int i = 0; i < 8; i++) {
-        EXPECT_EQ(levels[i].width, expected[i].width) << "level " << i;
-        EXPECT_EQ(levels[i].height, expected[i].height) << "level " << i;
+    // The reduction always runs once, even for a 1 x 1 image.
+    const std::pair<int, Sizes> cases[] = {
+        {1, {{1, 1}, {1, 1}}},
+        {2, {{2, 2}, {1, 1}}},
+        {128, {{128, 64}, {64, 32}, {32, 16}, {16, 8}, {8, 4}, {4, 2}, {2, 1}, {1, 1}}},
+    };
+    for (const auto& [size, expected] : cases) {
+        std::vector<uint8_t> pixels((size_t)expected[0].first * expected[0].second * 4, 200);
+        freshTexture();
+        uploadTexture(expected[0].first, expected[0].second, pixels.data());
+        EXPECT_EQ(levelSizes(), expected) << size;
     }
 }
 
@@ -150,38 +142,26 @@ TEST_F(TextureUpload, WhiteStaysWhiteInTheMiddleAndDarkensAtTheBorder)
 {
     std::vector<uint8_t> white(128 * 64 * 4, 255);
     uploadTexture(128, 64, white.data());
-    int w = 128, h = 64;
-    for (int level = 1; w > 1 || h > 1; level++) {
-        w = w > 1 ? w / 2 : w;
-        h = h > 1 ? h / 2 : h;
+    for (int level = 1, w = 64, h = 32; level <= 7; level++, w = halve(w), h = halve(h)) {
         auto texels = readLevel(level, w, h);
         const uint8_t* middle = &texels[((size_t)(h / 2) * w + w / 2) * 4];
-        const uint8_t* corner = &texels[0];
         // Big levels keep full white inside; the last ones lose some light
         // to the zero samples beyond the border.
-        int floor = w >= 16 ? 255 : 128;
         for (int c = 0; c < 4; c++)
-            EXPECT_GE(middle[c], floor) << "level " << level << " channel " << c;
+            EXPECT_GE(middle[c], w >= 16 ? 255 : 128) << "level " << level << " channel " << c;
         if (w >= 4) {
-            EXPECT_LT(corner[0], middle[0]) << "level " << level;
+            EXPECT_LT(texels[0], middle[0]) << "level " << level;
         }
     }
-    // The buffer ends holding the 1 x 1 level.
-    auto last = readLevel(7, 1, 1);
-    for (int c = 0; c < 4; c++)
-        EXPECT_EQ(white[c], last[c]);
+    EXPECT_EQ(std::vector<uint8_t>(white.begin(), white.begin() + 4), readLevel(7, 1, 1));  // the buffer ends at 1 x 1
 }
 
 TEST_F(TextureUpload, LevelsMatchThePlainReduction)
 {
-    // An odd size and random content exercise borders, odd halvings and
-    // independent channel lanes (alpha stays linear).
-    // Sizes cover whole and partial column blocks, a single row and a
-    // single column.
-    const Level sizes[] = {{37, 20}, {83, 41}, {40, 1}, {1, 9}};
+    // Random content in odd sizes: borders, odd halvings, whole and partial
+    // column blocks, a single row and a single column; alpha stays linear.
     uint32_t x = 12345;
-    for (const Level& size : sizes) {
-        const int w = size.width, h = size.height;
+    for (const auto& [w, h] : Sizes{{37, 20}, {83, 41}, {40, 1}, {1, 9}}) {
         std::vector<uint8_t> pixels((size_t)w * h * 4);
         for (auto& byte : pixels) {
             x = x * 69069u + 1u;
@@ -189,18 +169,12 @@ TEST_F(TextureUpload, LevelsMatchThePlainReduction)
         }
         auto expected = referenceChain(w, h, pixels);
         std::vector<uint8_t> buffer = pixels;
-        glDeleteTextures(1, &name);  // a fresh texture: no levels left from the last size
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
+        freshTexture();
         uploadTexture(w, h, buffer.data());
-
         EXPECT_EQ(readLevel(0, w, h), pixels);
-        int lw = w, lh = h;
-        for (size_t level = 1; level <= expected.size(); level++) {
-            lw = lw > 1 ? lw / 2 : lw;
-            lh = lh > 1 ? lh / 2 : lh;
-            EXPECT_EQ(readLevel((int)level, lw, lh), expected[level - 1]) << w << " x " << h << " level " << level;
-        }
+        for (int level = 1, lw = halve(w), lh = halve(h); level <= (int)expected.size();
+             level++, lw = halve(lw), lh = halve(lh))
+            EXPECT_EQ(readLevel(level, lw, lh), expected[level - 1]) << w << " x " << h << " level " << level;
         EXPECT_EQ(levelSizes().size(), expected.size() + 1) << w << " x " << h;
     }
 }
@@ -214,34 +188,24 @@ TEST_F(TextureUpload, LargestImageThatFitsThePoolUploadsAndReleasesIt)
     EXPECT_EQ(levelSizes().size(), 12u);
 }
 
-TEST_F(TextureUpload, SolidTextureRecordAndContents)
+TEST_F(TextureUpload, SolidAndRenderTargetRecords)
 {
-    Texture* texture = makeSolidTexture(8, 4, 255, 0, 128, 255, 1, -1, 0.5f, RF_NOMIPMAP | RF_CLAMP | RF_INVERT);
-    EXPECT_NE(texture->name, 0u);
-    EXPECT_EQ(texture->width, 8);
-    EXPECT_EQ(texture->height, 4);
-    EXPECT_EQ(texture->scaleT, -1.0f);
-    EXPECT_EQ(texture->scaleR, 0.5f);
-    EXPECT_EQ(texture->flags, RF_NOMIPMAP | RF_INVERT);  // creation bits only
-    EXPECT_EQ(texture->frameLayout, 0);
-    glBindTexture(GL_TEXTURE_2D, texture->name);
-    EXPECT_EQ(levelSizes().size(), 1u);  // RF_NOMIPMAP: level 0 alone
+    Texture* solid = makeSolidTexture(8, 4, 255, 0, 128, 255, 1, -1, 0.5f, RF_NOMIPMAP | RF_CLAMP | RF_INVERT);
+    EXPECT_NE(solid->name, 0u);
+    EXPECT_EQ(solid->width, 8);
+    EXPECT_EQ(solid->height, 4);
+    EXPECT_EQ(solid->scaleT, -1.0f);
+    EXPECT_EQ(solid->scaleR, 0.5f);
+    EXPECT_EQ(solid->flags, RF_NOMIPMAP | RF_INVERT);  // creation bits only
+    EXPECT_EQ(solid->frameLayout, 0);
+    glBindTexture(GL_TEXTURE_2D, solid->name);
+    EXPECT_EQ(levelSizes(), (Sizes{{8, 4}}));  // RF_NOMIPMAP: level 0 alone
     auto texels = readLevel(0, 8, 4);
-    EXPECT_EQ(texels[4 * 13 + 0], 255);
-    EXPECT_EQ(texels[4 * 13 + 1], 0);
-    EXPECT_EQ(texels[4 * 13 + 2], 128);
-
+    EXPECT_EQ(std::vector<uint8_t>(&texels[4 * 13], &texels[4 * 14]), (std::vector<uint8_t>{255, 0, 128, 255}));
     Texture* mipmapped = makeSolidTexture(16, 16, 0, 0, 0, 255, 1, 1, 1, 0);
     glBindTexture(GL_TEXTURE_2D, mipmapped->name);
     EXPECT_EQ(levelSizes().size(), 5u);
-    glDeleteTextures(1, &texture->name);
-    glDeleteTextures(1, &mipmapped->name);
-    delete texture;  // the program keeps its records; tests hand them back
-    delete mipmapped;
-}
 
-TEST_F(TextureUpload, RenderTargetsFollowTheWorkAreaSizes)
-{
     largeTexSize = 512;
     smallTexSize = 256;
     Texture* screen = makeScreenTexture();
@@ -251,62 +215,54 @@ TEST_F(TextureUpload, RenderTargetsFollowTheWorkAreaSizes)
     EXPECT_EQ(screen->scaleS, 1.0f);
     EXPECT_EQ(screen->scaleT, 1.0f);
     glBindTexture(GL_TEXTURE_2D, screen->name);
-    auto texels = readLevel(0, 512, 256);
-    EXPECT_EQ(texels[4 * 1000], 0);
-
+    EXPECT_EQ(readLevel(0, 512, 256)[4 * 1000], 0);
     BlurChain* chain = makeBlurChain();
-    ASSERT_EQ(chain->count, 8);
+    ASSERT_EQ(chain->count, 8);  // 512 x 256 down to 4 x 2
     for (int i = 0; i < chain->count; i++) {
         const Texture& level = chain->levels[i];
         EXPECT_EQ(level.width, 512 >> i);
         EXPECT_EQ(level.height, 256 >> i);
         EXPECT_EQ(level.flags, RF_NOMIPMAP);
         glBindTexture(GL_TEXTURE_2D, level.name);
-        GLint w = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-        EXPECT_EQ(w, 512 >> i);
+        EXPECT_EQ(levelSizes(), (Sizes{{512 >> i, 256 >> i}}));
+        glDeleteTextures(1, &level.name);
     }
-    EXPECT_EQ(chain->levels[7].width, 4);
-    EXPECT_EQ(chain->levels[7].height, 2);
-    glDeleteTextures(1, &screen->name);
-    for (int i = 0; i < chain->count; i++)
-        glDeleteTextures(1, &chain->levels[i].name);
-    delete screen;
+    for (Texture* texture : {solid, mipmapped, screen}) {
+        glDeleteTextures(1, &texture->name);
+        delete texture;  // the program keeps its records; tests hand them back
+    }
     delete chain;
 }
 
 // Red value of the shown picture at a point of the bar's own coordinates.
 static int barPixel(float x, float y)
 {
-    float ndcX = -0.9f + 0.5f * x, ndcY = -0.7f + 0.5f * y;
     unsigned char rgba[4];
-    readPixel((int)((ndcX + 1) * 0.5f * screenWidth), (int)((ndcY + 1) * 0.5f * screenHeight), rgba);
+    readPixel((int)((0.1f + 0.5f * x) * 0.5f * screenWidth), (int)((0.3f + 0.5f * y) * 0.5f * screenHeight), rgba);
     return rgba[0];
 }
 
 TEST_F(TextureUpload, LoadingBarGrowsWithProgressAndStopsOnceTheShowRuns)
 {
-    // The bar is shown by a swap: read what reached the front buffer.
-    glReadBuffer(GL_FRONT);
+    glReadBuffer(GL_FRONT);  // the bar is shown by a swap
     showStarted = 0;
     loadingProgress = 0.0f;
     drawLoadingBar();
     EXPECT_FLOAT_EQ(loadingProgress, 0.1f);
-    EXPECT_EQ(barPixel(0.05f, -0.15f), 255);   // first box
-    EXPECT_EQ(barPixel(0.65f, -0.15f), 255);   // fourth box
-    EXPECT_EQ(barPixel(0.15f, -0.15f), 0);     // gap between the first two
-    EXPECT_EQ(barPixel(0.45f, -0.35f), 255);   // underline
-    EXPECT_EQ(barPixel(0.25f, 0.05f), 0);      // no progress yet
-
-    loadingProgress = 1.0f;  // after ten steps the bar reaches 0.125
+    // Boxes one and four, the gap between the first two, the underline,
+    // and no progress yet.
+    const float points[5][2] = {{0.05f, -0.15f}, {0.65f, -0.15f}, {0.15f, -0.15f}, {0.45f, -0.35f}, {0.25f, 0.05f}};
+    const int red[5] = {255, 255, 0, 255, 0};
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(barPixel(points[i][0], points[i][1]), red[i]) << "point " << i;
+    loadingProgress = 1.0f;  // after ten steps the bar reaches 0.125, above the second box only
     drawLoadingBar();
     EXPECT_EQ(barPixel(0.25f, 0.1f), 255);
     EXPECT_EQ(barPixel(0.25f, 0.15f), 0);
-    EXPECT_EQ(barPixel(0.15f, 0.1f), 0);       // only above the second box
+    EXPECT_EQ(barPixel(0.15f, 0.1f), 0);
     glReadBuffer(GL_BACK);
 
     showStarted = 1;
-    float before = loadingProgress;
     drawLoadingBar();
-    EXPECT_EQ(loadingProgress, before);
+    EXPECT_FLOAT_EQ(loadingProgress, 1.1f);
 }
