@@ -49,11 +49,10 @@ inline void writeTestJpeg(const std::string& path, int width, int height, int co
 // An RGB picture of one colour.
 inline std::vector<uint8_t> solidRgb(int width, int height, uint8_t r, uint8_t g, uint8_t b)
 {
-    std::vector<uint8_t> pixels((size_t)width * height * 3);
-    for (size_t p = 0; p < (size_t)width * height; p++) {
-        pixels[3 * p] = r;
-        pixels[3 * p + 1] = g;
-        pixels[3 * p + 2] = b;
+    std::vector<uint8_t> pixels((size_t)width * height * 3, r);
+    for (size_t p = 0; p < pixels.size(); p += 3) {
+        pixels[p + 1] = g;
+        pixels[p + 2] = b;
     }
     return pixels;
 }

@@ -17,16 +17,9 @@
 #include "textures/bokeh.h"
 #include "textures/loading_bar.h"
 
-// The show keeps its records for good; tests give theirs back.
-static void dropTexture(Texture* texture)
-{
-    glDeleteTextures(1, &texture->name);
-    delete texture;
-}
-
 TEST(BokehKernel, IsANormalisedPentagon)
 {
-    BokehKernel small = makeBokehKernel(0.005f, 100);  // r = 0.5
+    BokehKernel small = makeBokehKernel(0.005f, 100);  // r = 0.5 still gets a 4 x 4 kernel
     EXPECT_EQ(small.R, 0);
     EXPECT_EQ(small.side, 4);
     std::free(small.weights);
@@ -47,9 +40,8 @@ TEST(BokehKernel, IsANormalisedPentagon)
     EXPECT_GT(zero, 24 * 24 / 3);
     EXPECT_EQ(kernel.weights[0], 0.0f);
     EXPECT_EQ(kernel.weights[23 * 24 + 23], 0.0f);
-    float centre = kernel.weights[12 * 24 + 12];
-    EXPECT_GT(centre, 0.0f);
-    EXPECT_GT(kernel.weights[12 * 24 + 19], centre);
+    EXPECT_GT(kernel.weights[12 * 24 + 12], 0.0f);
+    EXPECT_GT(kernel.weights[12 * 24 + 19], kernel.weights[12 * 24 + 12]);
     std::free(kernel.weights);
 }
 
@@ -74,15 +66,14 @@ static void referenceBlur(const uint8_t* src, uint8_t* dst, float f, int w, int 
             }
             for (int x = 0; x < w; x++) {
                 float v = accumulator[x + kernel.R + 2];
-                float s = c <= 2 ? std::sqrt(v) * 255.9f : v * 255.9f;
-                int b = v <= 0.0f ? 0 : (int)s;
+                int b = v <= 0.0f ? 0 : (int)(c <= 2 ? std::sqrt(v) * 255.9f : v * 255.9f);
                 dst[((size_t)y * w + x) * 4 + c] = (uint8_t)(b > 255 ? 255 : b);
             }
         }
     std::free(kernel.weights);
 }
 
-TEST(BokehBlur, MatchesTheDirectConvolutionExactly)
+TEST(BokehBlur, MatchesTheDirectConvolutionExactlyAndKeepsFlatAreas)
 {
     const int w = 37, h = 23;
     std::vector<uint8_t> src(w * h * 4), fast(w * h * 4), slow(w * h * 4);
@@ -96,37 +87,22 @@ TEST(BokehBlur, MatchesTheDirectConvolutionExactly)
         referenceBlur(src.data(), slow.data(), f, w, h);
         EXPECT_EQ(std::memcmp(fast.data(), slow.data(), fast.size()), 0) << "f = " << f;
     }
-}
 
-TEST(BokehBlur, KeepsFlatAreasAndFadesIntoTheBorder)
-{
-    const int w = 40, h = 40;
-    std::vector<uint8_t> src(w * h * 4), dst(w * h * 4);
-    for (int p = 0; p < w * h; p++) {
-        src[4 * p] = 100;
-        src[4 * p + 1] = 50;
-        src[4 * p + 2] = 200;
-        src[4 * p + 3] = 180;
-    }
-    bokehBlur(src.data(), dst.data(), 0.1f, w, h);  // r = 4
-    const uint8_t* middle = &dst[(20 * w + 20) * 4];
-    EXPECT_NEAR(middle[0], 100, 1);
-    EXPECT_NEAR(middle[1], 50, 1);
-    EXPECT_NEAR(middle[2], 200, 1);
-    EXPECT_NEAR(middle[3], 180, 1);
-    EXPECT_LT(dst[3], 120);  // the corner loses what lies outside
-}
-
-TEST(BlurAtlas, RadiiGrowFromLevelOneToNine)
-{
-    EXPECT_NEAR(blurAtlasRadius(1), 0.00775f, 1e-5f);
-    EXPECT_NEAR(blurAtlasRadius(9), 0.0867f, 1e-4f);
+    const uint8_t flat[4] = {100, 50, 200, 180};
+    std::vector<uint8_t> image(40 * 40 * 4), blurred(40 * 40 * 4);
+    for (int p = 0; p < 40 * 40; p++)
+        std::memcpy(&image[4 * p], flat, 4);
+    bokehBlur(image.data(), blurred.data(), 0.1f, 40, 40);  // r = 4
+    for (int c = 0; c < 4; c++)
+        EXPECT_NEAR(blurred[(20 * 40 + 20) * 4 + c], flat[c], 1) << "channel " << c;
+    EXPECT_LT(blurred[3], 120);  // the corner loses what lies outside
 }
 
 TEST(BlurAtlas, SourceAlphaFromFileOrFunctionElseTransparent)
 {
-    std::vector<uint8_t> rgb = solidRgb(2, 2, 200, 128, 128);
-    std::vector<uint8_t> alpha = solidRgb(2, 2, 33, 250, 250);
+    EXPECT_NEAR(blurAtlasRadius(1), 0.00775f, 1e-5f);  // blur radii of levels 1 and 9
+    EXPECT_NEAR(blurAtlasRadius(9), 0.0867f, 1e-4f);
+    std::vector<uint8_t> rgb = solidRgb(2, 2, 200, 128, 128), alpha = solidRgb(2, 2, 33, 250, 250);
     uint8_t texels[16];
     fillAtlasSource(texels, rgb.data(), alpha.data(), alphaFromGreyDistance, 2, 2);
     EXPECT_EQ(texels[3], 33);
@@ -137,60 +113,51 @@ TEST(BlurAtlas, SourceAlphaFromFileOrFunctionElseTransparent)
     EXPECT_EQ(texels[12], 200);
 }
 
-// Side of the square cells of level k for 64 x 64 images.
-static int cellSide(int k)
-{
-    return k < 3 ? 64 : k < 6 ? 32 : 16;
-}
-
 TEST(BlurAtlas, CellsOfTwoImagesLandWhereTheTableSays)
 {
-    const int w0 = 64, h0 = 64, aw = 256, ah = 128;
-    std::vector<uint8_t> atlas(aw * ah * 4, 0);
-    std::vector<uint8_t> source(w0 * h0 * 4);
-    std::vector<uint8_t> image0 = solidRgb(w0, h0, 200, 40, 40), image1 = solidRgb(w0, h0, 40, 40, 200);
-    fillAtlasSource(source.data(), image0.data(), nullptr, alphaFromGreyDistance, w0, h0);
-    std::vector<uint8_t> sharp = source;
-    writeAtlasHalf(atlas.data(), source.data(), w0, h0, 0);
-    fillAtlasSource(source.data(), image1.data(), nullptr, alphaFromGreyDistance, w0, h0);
-    writeAtlasHalf(atlas.data(), source.data(), w0, h0, 128);
+    // 64 x 64 images: a 256 x 128 atlas, cells 0-2 of 64 texels, 3-5 of 32, 6-9 of 16.
+    const int aw = 256, ah = 128;
+    std::vector<uint8_t> atlas(aw * ah * 4, 0), source(64 * 64 * 4);
+    std::vector<uint8_t> image0 = solidRgb(64, 64, 200, 40, 40), image1 = solidRgb(64, 64, 40, 40, 200);
+    fillAtlasSource(source.data(), image0.data(), nullptr, alphaFromGreyDistance, 64, 64);
+    const std::vector<uint8_t> sharp = source;
+    writeAtlasHalf(atlas.data(), source.data(), 64, 64, 0);
+    fillAtlasSource(source.data(), image1.data(), nullptr, alphaFromGreyDistance, 64, 64);
+    writeAtlasHalf(atlas.data(), source.data(), 64, 64, 128);
 
     std::vector<int> covered(aw * ah, -1);
     for (int half = 0; half < 2; half++)
         for (int k = 0; k < 10; k++) {
-            int column = half * 128 + (int)(128 * particleAtlasLevels[k][0]);
-            int row = (int)(128 * particleAtlasLevels[k][1]);
-            EXPECT_EQ((int)(128 * particleAtlasLevels[k][2]) - (int)(128 * particleAtlasLevels[k][0]), cellSide(k));
-            EXPECT_EQ((int)(128 * particleAtlasLevels[k][3]) - (int)(128 * particleAtlasLevels[k][1]), cellSide(k));
-            for (int y = 0; y < cellSide(k); y++)
-                for (int x = 0; x < cellSide(k); x++) {
+            const float* cell = particleAtlasLevels[k];
+            const int side = k < 3 ? 64 : k < 6 ? 32 : 16;
+            const int column = half * 128 + (int)(128 * cell[0]), row = (int)(128 * cell[1]);
+            EXPECT_EQ((int)(128 * cell[2]) - (int)(128 * cell[0]), side) << "cell " << k;
+            EXPECT_EQ((int)(128 * cell[3]) - (int)(128 * cell[1]), side) << "cell " << k;
+            for (int y = 0; y < side; y++)
+                for (int x = 0; x < side; x++) {
                     ASSERT_EQ(covered[(row + y) * aw + column + x], -1) << "cells overlap";
                     covered[(row + y) * aw + column + x] = half;
                 }
             // The middle of every cell shows its image's colour and alpha.
-            const uint8_t* middle = &atlas[((row + cellSide(k) / 2) * aw + column + cellSide(k) / 2) * 4];
+            const uint8_t* middle = &atlas[((row + side / 2) * aw + column + side / 2) * 4];
             EXPECT_NEAR(middle[0], half ? 40 : 200, 2) << "cell " << k;
             EXPECT_NEAR(middle[2], half ? 200 : 40, 2) << "cell " << k;
             EXPECT_NEAR(middle[3], 248, 1) << "cell " << k;
         }
-    for (int p = 0; p < aw * ah; p++) {
-        if (covered[p] < 0) {
+    for (int p = 0; p < aw * ah; p++)
+        if (covered[p] < 0)
             ASSERT_EQ(std::memcmp(&atlas[p * 4], "\0\0\0\0", 4), 0) << "uncovered texel " << p;
-        }
-    }
     // Cell 0 is the sharp source; cell 5 is blurred, so its corner fades.
-    for (int y = 0; y < h0; y++)
-        ASSERT_EQ(std::memcmp(&atlas[y * aw * 4], &sharp[y * w0 * 4], w0 * 4), 0);
-    EXPECT_EQ(sharp[3], 248);
+    for (int y = 0; y < 64; y++)
+        ASSERT_EQ(std::memcmp(&atlas[y * aw * 4], &sharp[y * 64 * 4], 64 * 4), 0);
     EXPECT_LT(atlas[(96 * aw + 64) * 4 + 3], 200);
 }
 
 TEST(BlurAtlasDeathTest, ImagesOfDifferentSizesAreRefused)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    std::string big = scratchPath("atlas64.jpg");
+    std::string big = scratchPath("atlas64.jpg"), small = scratchPath("atlas32.jpg");
     writeTestJpeg(big, 64, 64, 3, solidRgb(64, 64, 200, 10, 10));
-    std::string small = scratchPath("atlas32.jpg");
     writeTestJpeg(small, 32, 32, 3, solidRgb(32, 32, 200, 10, 10));
     showStarted = 1;  // no loading bar without a window
     EXPECT_EXIT(makeBlurAtlas(big.c_str(), nullptr, nullptr, small.c_str(), nullptr, nullptr, 0),
@@ -203,15 +170,14 @@ TEST(BlurAtlasDeathTest, ImagesOfDifferentSizesAreRefused)
 TEST(BlurAtlas, TextureRecordAndUpload)
 {
     openTestContext();
-    std::string a = scratchPath("sprite_a.jpg");
+    std::string a = scratchPath("sprite_a.jpg"), b = scratchPath("sprite_b.jpg");
     writeTestJpeg(a, 64, 64, 3, solidRgb(64, 64, 240, 60, 60));
-    std::string b = scratchPath("sprite_b.jpg");
     writeTestJpeg(b, 64, 64, 3, solidRgb(64, 64, 60, 60, 240));
     float progress = loadingProgress;
     Texture* atlas = makeBlurAtlas(a.c_str(), nullptr, alphaFromGreyDistance, b.c_str(), nullptr,
                                    alphaFromGreyDistance, RF_REFLECT | RF_ALPHA);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-    EXPECT_NEAR(loadingProgress - progress, 0.2f, 1e-5f);
+    EXPECT_NEAR(loadingProgress - progress, 0.2f, 1e-5f);  // two bar steps
     EXPECT_TRUE(glIsTexture(atlas->name));
     EXPECT_EQ(atlas->width, 256);
     EXPECT_EQ(atlas->height, 128);
@@ -220,10 +186,11 @@ TEST(BlurAtlas, TextureRecordAndUpload)
     EXPECT_FLOAT_EQ(atlas->scaleR, 0.5f);
     EXPECT_EQ(atlas->flags, RF_REFLECT);
     EXPECT_EQ(atlas->frameLayout, 2);
-    glBindTexture(GL_TEXTURE_2D, atlas->name);
     std::vector<uint8_t> level(256 * 128 * 4);
+    glBindTexture(GL_TEXTURE_2D, atlas->name);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
     EXPECT_NEAR(level[(32 * 256 + 32) * 4], 240, 3);
     EXPECT_NEAR(level[(32 * 256 + 160) * 4 + 2], 240, 3);
-    dropTexture(atlas);
+    glDeleteTextures(1, &atlas->name);  // the show keeps its records; tests give theirs back
+    delete atlas;
 }

@@ -2,10 +2,9 @@
 // what the save/restore pair restores, the letterboxed viewports, texture
 // parameters and coordinate generation, and the two-unit cross-fade.
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <tuple>
 #include <vector>
 
 #include <GL/gl.h>
@@ -42,18 +41,22 @@ struct Expect {
     int index = 0;
 };
 
-void expectState(const std::vector<Expect>& expected, const std::string& where)
+void expectState(const std::vector<Expect>& expected)
 {
     for (const Expect& e : expected)
-        EXPECT_EQ(getInt(e.name, e.index), e.value) << where << ": 0x" << std::hex << e.name << "[" << e.index << "]";
+        EXPECT_EQ(getInt(e.name, e.index), e.value) << "state 0x" << std::hex << e.name << "[" << e.index << "]";
 }
 
-std::string hex(RenderFlags flags)
+using Viewport = std::array<GLint, 4>;
+
+Viewport viewport()
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", flags);
-    return text;
+    Viewport v;
+    glGetIntegerv(GL_VIEWPORT, v.data());
+    return v;
 }
+
+#define TRACE_FLAGS(flags) SCOPED_TRACE(::testing::Message() << "flags 0x" << std::hex << (flags))
 
 class RenderState : public ::testing::Test {
 protected:
@@ -112,8 +115,9 @@ TEST_F(RenderState, EachFlagWordLeavesItsStateInOrder)
         {RF_OFFSCREEN | RF_MUL | RF_NEAREST | RF_CLAMP, {{GL_BLEND_DST, GL_SRC_COLOR}, {GL_CULL_FACE, 1}}},
     };
     for (const Row& row : rows) {
+        TRACE_FLAGS(row.flags);
         applyRenderFlags(row.flags);
-        expectState(row.expected, hex(row.flags));
+        expectState(row.expected);
     }
 }
 
@@ -144,9 +148,9 @@ TEST_F(RenderState, PopRestoresEnablesAndMatricesButNotBlendOrAlphaFunctions)
     // not saved, so its functions, masks and clear colour persist.
     expectState({{GL_MATRIX_MODE, GL_MODELVIEW}, {GL_BLEND, 0}, {GL_CULL_FACE, 1}, {GL_DEPTH_TEST, 1},
                  {GL_TEXTURE_2D, 0}, {GL_LIGHTING, 0}, {GL_ALPHA_TEST, 1}, {GL_DEPTH_WRITEMASK, 1},
-                 {GL_VIEWPORT, 10, 0}, {GL_VIEWPORT, 200, 3}, {GL_BLEND_SRC, GL_SRC_ALPHA},
-                 {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA}, {GL_ALPHA_TEST_FUNC, GL_GREATER}, {GL_COLOR_WRITEMASK, 0, 1}},
-                "after pop");
+                 {GL_BLEND_SRC, GL_SRC_ALPHA}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA}, {GL_ALPHA_TEST_FUNC, GL_GREATER},
+                 {GL_COLOR_WRITEMASK, 0, 1}});
+    EXPECT_EQ(viewport(), (Viewport{10, 20, 300, 200}));
     EXPECT_EQ(getFloat(GL_MODELVIEW_MATRIX, 12), 1.0f);
     EXPECT_EQ(getFloat(GL_MODELVIEW_MATRIX, 14), 3.0f);
     EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 0), 1.0f);
@@ -175,8 +179,7 @@ TEST_F(RenderState, ResetRestoresTheDefaultsAndClearsTheWholeWindow)
                  {GL_DEPTH_TEST, 1}, {GL_DEPTH_FUNC, GL_LEQUAL}, {GL_DEPTH_WRITEMASK, 1}, {GL_TEXTURE_GEN_S, 0},
                  {GL_SCISSOR_TEST, 0}, {GL_STENCIL_TEST, 0}, {GL_CLIP_PLANE3, 0}, {GL_NORMALIZE, 1},
                  {GL_POLYGON_SMOOTH, 1}, {GL_DITHER, 0}, {GL_SHADE_MODEL, GL_SMOOTH},
-                 {GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST}, {GL_COLOR_WRITEMASK, 1, 0}},
-                "after reset");
+                 {GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST}, {GL_COLOR_WRITEMASK, 1, 0}});
     EXPECT_EQ(getFloat(GL_CURRENT_COLOR, 0), 1.0f);
     EXPECT_EQ(getFloat(GL_CURRENT_COLOR, 3), 1.0f);
     GLfloat diffuse[4];
@@ -198,22 +201,16 @@ TEST_F(RenderState, PictureAreaIsLetterboxedForEachAspectAndOrthoDefaultsItsDept
 {
     // 16:9 height of the window's width, centred: y = trunc(H (1 - f) / 2).
     screenHeight = 360;  // the formula alone matters; the window is not resized
-    struct Case {
-        float factor;
-        int height, y;
-    };
-    for (const Case& c : {Case{0.75f, 270, 45}, Case{0.9f, 324, 18}, Case{1.0f, 360, 0}}) {
-        aspectFactor = c.factor;
+    const std::tuple<float, int, int> cases[] = {{0.75f, 45, 270}, {0.9f, 18, 324}, {1.0f, 0, 360}};
+    for (const auto& [factor, y, height] : cases) {
+        aspectFactor = factor;
         resetRenderState();
-        const std::string where = "factor " + std::to_string(c.factor);
-        expectState({{GL_VIEWPORT, 0, 0}, {GL_VIEWPORT, c.y, 1}, {GL_VIEWPORT, screenWidth, 2},
-                     {GL_VIEWPORT, c.height, 3}}, where);
+        EXPECT_EQ(viewport(), (Viewport{0, y, screenWidth, height})) << factor;
         glViewport(0, 0, 1, 1);
         setOrtho(0);
-        expectState({{GL_VIEWPORT, c.y, 1}, {GL_VIEWPORT, c.height, 3}}, where + " ortho");
+        EXPECT_EQ(viewport(), (Viewport{0, y, screenWidth, height})) << factor;
         setOrtho(RF_OFFSCREEN);
-        expectState({{GL_VIEWPORT, 0, 0}, {GL_VIEWPORT, 0, 1}, {GL_VIEWPORT, 512, 2}, {GL_VIEWPORT, 256, 3}},
-                    where + " offscreen");
+        EXPECT_EQ(viewport(), (Viewport{0, 0, 512, 256})) << factor;
     }
     SDL_GL_GetDrawableSize(hWnd, &screenWidth, &screenHeight);
 
@@ -234,10 +231,31 @@ TEST_F(RenderState, PictureAreaIsLetterboxedForEachAspectAndOrthoDefaultsItsDept
     EXPECT_EQ(viewFar, 1.0f);
 }
 
-TEST_F(RenderState, TextureFiltersWrapAndCoordinateGeneration)
+TEST_F(RenderState, BindTextureSetsUnitZeroFiltersWrapAndCoordinateGeneration)
 {
-    Texture* plain = makeSolidTexture(4, 4, 255, 255, 255, 255, 2, -1, 1, 0);
+    Texture* plain = makeSolidTexture(4, 4, 255, 255, 255, 255, 2, -1, 0.5f, 0);
     Texture* single = makeSolidTexture(4, 4, 255, 255, 255, 255, 1, 1, 1, RF_NOMIPMAP);
+    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) {
+        pglActiveTextureARB(unit);
+        glEnable(GL_TEXTURE_2D);
+    }
+    pglActiveTextureARB(GL_TEXTURE0);
+    glEnable(GL_TEXTURE_1D);
+    bindTexture(plain, 0);
+    expectState({{GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_MATRIX_MODE, GL_MODELVIEW}, {GL_TEXTURE_2D, 1},
+                 {GL_TEXTURE_1D, 0}, {GL_TEXTURE_BINDING_2D, (GLint)plain->name}});
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODULATE);
+    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 0), 2.0f);  // the record's scale
+    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 5), -1.0f);
+    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 10), 0.5f);
+    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) {
+        pglActiveTextureARB(unit);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << unit - GL_TEXTURE0;
+    }
+    pglActiveTextureARB(GL_TEXTURE0);
+
     auto parameter = [](GLenum name) {
         GLint value = 0;
         glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
@@ -247,23 +265,20 @@ TEST_F(RenderState, TextureFiltersWrapAndCoordinateGeneration)
     struct Filter {
         Texture* texture;
         RenderFlags flags;
-        GLint min, mag;
+        GLint min, mag, wrap;
     };
-    for (const Filter& f : {Filter{plain, 0, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR},
-                            Filter{plain, RF_TRILINEAR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR},
-                            Filter{plain, RF_NEAREST | RF_TRILINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST},
-                            Filter{single, RF_TRILINEAR, GL_LINEAR, GL_LINEAR},
-                            Filter{single, RF_NEAREST, GL_NEAREST, GL_NEAREST}}) {
+    for (const Filter& f : {Filter{plain, RF_CLAMP, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR, textureClampMode},
+                            Filter{plain, RF_TRILINEAR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT},
+                            Filter{plain, RF_NEAREST | RF_TRILINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST, GL_REPEAT},
+                            Filter{single, RF_TRILINEAR, GL_LINEAR, GL_LINEAR, GL_REPEAT},
+                            Filter{single, RF_NEAREST | RF_CLAMP, GL_NEAREST, GL_NEAREST, textureClampMode}}) {
+        TRACE_FLAGS(f.flags | f.texture->flags);
         bindTexture(f.texture, f.flags);
-        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), f.min) << hex(f.flags | f.texture->flags);
-        EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), f.mag) << hex(f.flags | f.texture->flags);
+        EXPECT_EQ(parameter(GL_TEXTURE_MIN_FILTER), f.min);
+        EXPECT_EQ(parameter(GL_TEXTURE_MAG_FILTER), f.mag);
+        EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), f.wrap);
+        EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), f.wrap);
     }
-    bindTexture(plain, RF_CLAMP);
-    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), textureClampMode);
-    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), textureClampMode);
-    bindTexture(plain, 0);
-    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
-    EXPECT_EQ(parameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
 
     // Coordinate generation: the first bit in the table's order wins; S and T
     // go on (r and q off), or all four off without a generation bit.
@@ -272,7 +287,7 @@ TEST_F(RenderState, TextureFiltersWrapAndCoordinateGeneration)
     struct Generation {
         RenderFlags flags;
         GLint mode;  // 0: generation off
-        Plane s, t;  // object planes, for OBJECT_LINEAR
+        Plane s, t;  // object planes for OBJECT_LINEAR, else none
     };
     const Generation cases[] = {
         {RF_PLANAR_YZ | RF_SPHEREMAP, GL_SPHERE_MAP, none, none},
@@ -285,56 +300,23 @@ TEST_F(RenderState, TextureFiltersWrapAndCoordinateGeneration)
         {0, 0, none, none},
     };
     for (const Generation& c : cases) {
+        TRACE_FLAGS(c.flags);
         glEnable(GL_TEXTURE_GEN_R);
         glEnable(GL_TEXTURE_GEN_Q);
         bindTexture(plain, c.flags);
         const bool on = c.mode != 0;
-        expectState({{GL_TEXTURE_GEN_S, on}, {GL_TEXTURE_GEN_T, on}, {GL_TEXTURE_GEN_R, 0}, {GL_TEXTURE_GEN_Q, 0}},
-                    hex(c.flags));
-        if (!on)
-            continue;
+        expectState({{GL_TEXTURE_GEN_S, on}, {GL_TEXTURE_GEN_T, on}, {GL_TEXTURE_GEN_R, 0}, {GL_TEXTURE_GEN_Q, 0}});
         for (GLenum coordinate : {GL_S, GL_T}) {
-            GLint mode = 0;
             Plane plane;
             glGetTexGeniv(coordinate, GL_TEXTURE_GEN_MODE, &mode);
             glGetTexGenfv(coordinate, GL_OBJECT_PLANE, plane.data());
-            EXPECT_EQ(mode, c.mode) << hex(c.flags);
-            if (c.mode == GL_OBJECT_LINEAR) {
-                EXPECT_EQ(plane, coordinate == GL_S ? c.s : c.t) << hex(c.flags);
-            }
+            EXPECT_EQ(on ? mode : 0, c.mode);
+            EXPECT_EQ(c.mode == GL_OBJECT_LINEAR ? plane : none, coordinate == GL_S ? c.s : c.t);
         }
     }
+    glDisable(GL_TEXTURE_2D);
     dropTexture(plain);
     dropTexture(single);
-}
-
-TEST_F(RenderState, BindTextureUsesUnitZeroWithTheRecordScale)
-{
-    Texture* texture = makeSolidTexture(4, 4, 255, 255, 255, 255, 2, -1, 0.5f, 0);
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) {
-        pglActiveTextureARB(unit);
-        glEnable(GL_TEXTURE_2D);
-    }
-    pglActiveTextureARB(GL_TEXTURE0);
-    glEnable(GL_TEXTURE_1D);
-
-    bindTexture(texture, 0);
-    expectState({{GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_MATRIX_MODE, GL_MODELVIEW}, {GL_TEXTURE_2D, 1},
-                 {GL_TEXTURE_1D, 0}, {GL_TEXTURE_BINDING_2D, (GLint)texture->name}},
-                "unit 0");
-    GLint mode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODULATE);
-    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 0), 2.0f);
-    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 5), -1.0f);
-    EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 10), 0.5f);
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) {
-        pglActiveTextureARB(unit);
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << unit - GL_TEXTURE0;
-    }
-    pglActiveTextureARB(GL_TEXTURE0);
-    glDisable(GL_TEXTURE_2D);
-    dropTexture(texture);
 }
 
 TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
