@@ -13,6 +13,7 @@
 #include "shell/lifecycle.h"
 #include "tests/jpeg_writer.h"
 #include "tests/support/gl_context.h"
+#include "tests/texture_records.h"
 #include "textures/blur_atlas.h"
 #include "textures/bokeh.h"
 #include "textures/loading_bar.h"
@@ -178,18 +179,10 @@ TEST(BlurAtlas, TextureRecordAndUpload)
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     EXPECT_NEAR(loadingProgress - progress, 0.2f, 1e-5f);  // two bar steps
     EXPECT_TRUE(glIsTexture(atlas->name));
-    EXPECT_EQ(atlas->width, 256);
-    EXPECT_EQ(atlas->height, 128);
-    EXPECT_FLOAT_EQ(atlas->scaleS, 0.25f);
-    EXPECT_FLOAT_EQ(atlas->scaleT, 0.5f);
-    EXPECT_FLOAT_EQ(atlas->scaleR, 0.5f);
-    EXPECT_EQ(atlas->flags, RF_REFLECT);
-    EXPECT_EQ(atlas->frameLayout, 2);
-    std::vector<uint8_t> level(256 * 128 * 4);
+    EXPECT_EQ(fieldsOf(atlas), (RecordFields{256, 128, 0.25f, 0.5f, 0.5f, RF_REFLECT, 2}));
     glBindTexture(GL_TEXTURE_2D, atlas->name);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+    std::vector<uint8_t> level = readLevel(0, 256, 128);
     EXPECT_NEAR(level[(32 * 256 + 32) * 4], 240, 3);
     EXPECT_NEAR(level[(32 * 256 + 160) * 4 + 2], 240, 3);
-    glDeleteTextures(1, &atlas->name);  // the show keeps its records; tests give theirs back
-    delete atlas;
+    dropTextures({atlas});
 }

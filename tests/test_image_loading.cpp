@@ -13,6 +13,7 @@
 
 #include "tests/jpeg_writer.h"
 #include "tests/support/gl_context.h"
+#include "tests/texture_records.h"
 #include "textures/image_texture.h"
 #include "textures/jpeg.h"
 
@@ -177,20 +178,13 @@ TEST(JpegTexture, RecordCoversThePictureAndUploads)
     Texture* single = makeJpegTexture(path.c_str(), nullptr, nullptr, 1, 1, 1, RF_NOMIPMAP);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     EXPECT_TRUE(glIsTexture(texture->name));
-    EXPECT_EQ(texture->width, 512);
-    EXPECT_EQ(texture->height, 256);
-    EXPECT_FLOAT_EQ(texture->scaleS, 300.0f / 512.0f);
-    EXPECT_FLOAT_EQ(texture->scaleT, -200.0f / 256.0f);
-    EXPECT_FLOAT_EQ(texture->scaleR, 0.5f);
-    EXPECT_EQ(texture->flags, RF_INVERT);
-    EXPECT_EQ(texture->frameLayout, 0);
+    EXPECT_EQ(fieldsOf(texture), (RecordFields{512, 256, 300.0f / 512, -200.0f / 256, 0.5f, RF_INVERT, 0}));
     EXPECT_EQ(single->flags, RF_NOMIPMAP);
 
     // Level 0 holds the inverted picture and the white padding; the
     // RF_NOMIPMAP texture has no level 1.
-    std::vector<uint8_t> level(512 * 256 * 4);
     glBindTexture(GL_TEXTURE_2D, texture->name);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+    std::vector<uint8_t> level = readLevel(0, 512, 256);
     expectNear(&level[(100 * 512 + 150) * 4], 255 - 40, 255 - 80, 255 - 160);
     EXPECT_EQ(level[(100 * 512 + 150) * 4 + 3], 0);
     EXPECT_EQ(std::memcmp(&level[(100 * 512 + 400) * 4], "\xff\xff\xff\xff", 4), 0);
@@ -198,8 +192,5 @@ TEST(JpegTexture, RecordCoversThePictureAndUploads)
     glBindTexture(GL_TEXTURE_2D, single->name);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &width);
     EXPECT_EQ(width, 0);
-    for (Texture* record : {texture, single}) {
-        glDeleteTextures(1, &record->name);  // the show keeps its records; tests give theirs back
-        delete record;
-    }
+    dropTextures({texture, single});
 }

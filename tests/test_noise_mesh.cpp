@@ -10,6 +10,7 @@
 #include "geometry/mesh.h"
 #include "show/random.h"
 #include "tests/support/gl_context.h"
+#include "tests/texture_records.h"
 #include "textures/loading_bar.h"
 #include "textures/noise.h"
 
@@ -116,12 +117,7 @@ TEST(Mesh, NoiseTextureAndMeshBuildsDrawThroughGl)
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     EXPECT_NEAR(loadingProgress - progress, 0.3f, 1e-5f);  // one bar step each
     EXPECT_TRUE(glIsTexture(noise->name));
-    EXPECT_EQ(noise->width, 64);
-    EXPECT_EQ(noise->height, 32);
-    EXPECT_FLOAT_EQ(noise->scaleS, 2.0f);
-    EXPECT_FLOAT_EQ(noise->scaleR, 0.5f);
-    EXPECT_EQ(noise->flags, RF_NOMIPMAP);
-    EXPECT_EQ(noise->frameLayout, 0);
+    EXPECT_EQ(fieldsOf(noise), (RecordFields{64, 32, 2, 1, 0.5f, RF_NOMIPMAP, 0}));
     ASSERT_TRUE(glIsList(box->list));
     ASSERT_TRUE(glIsList(tube->list));
     EXPECT_NE(box->list, tube->list);
@@ -152,8 +148,7 @@ TEST(Mesh, NoiseTextureAndMeshBuildsDrawThroughGl)
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-    glDeleteTextures(1, &noise->name);
-    delete noise;
+    dropTextures({noise});
     dropMesh(box);
     dropMesh(tube);
 }

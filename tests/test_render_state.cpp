@@ -16,6 +16,7 @@
 #include "shell/platform.h"
 #include "shell/setup.h"
 #include "tests/support/gl_context.h"
+#include "tests/texture_records.h"
 #include "textures/texture.h"
 
 namespace {
@@ -69,12 +70,6 @@ protected:
     }
     void TearDown() override { EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR); }
 };
-
-void dropTexture(Texture* texture)
-{
-    glDeleteTextures(1, &texture->name);
-    delete texture;
-}
 
 }  // namespace
 
@@ -315,8 +310,7 @@ TEST_F(RenderState, BindTextureSetsUnitZeroFiltersWrapAndCoordinateGeneration)
         }
     }
     glDisable(GL_TEXTURE_2D);
-    dropTexture(plain);
-    dropTexture(single);
+    dropTextures({plain, single});
 }
 
 TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
@@ -355,5 +349,5 @@ TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
         EXPECT_EQ(rgba[1], 0);
         EXPECT_NEAR(rgba[2], c.blue, 2) << "a = " << c.alpha;
     }
-    dropTexture(texture);
+    dropTextures({texture});
 }

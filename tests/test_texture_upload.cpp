@@ -13,6 +13,7 @@
 #include "shell/platform.h"
 #include "shell/setup.h"
 #include "tests/support/gl_context.h"
+#include "tests/texture_records.h"
 #include "textures/loading_bar.h"
 #include "textures/temp_pool.h"
 #include "textures/texture.h"
@@ -59,64 +60,55 @@ Sizes levelSizes()
     return levels;
 }
 
-std::vector<uint8_t> readLevel(int level, int w, int h)
-{
-    std::vector<uint8_t> texels((size_t)w * h * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return texels;
-}
-
 int halve(int n) { return n > 1 ? n / 2 : n; }
 
-// The reduction written the plain way: whole zero-initialised arrays, scatter
-// of every source sample over the 16 taps, then the even samples picked.
+// One halving of a line of samples written the plain way: scatter every
+// sample over the 16 taps of a zeroed array, then pick every second sum.
+std::vector<float> halveLine(const std::vector<float>& line, const float k[16])
+{
+    std::vector<float> sums(line.size() + 16, 0.0f), half(line.size() / 2);
+    for (int t = 0; t < 16; t++)
+        for (size_t j = 0; j < line.size(); j++)
+            sums[j + t] += k[t] * line[j];
+    for (size_t i = 0; i < half.size(); i++)
+        half[i] = sums[8 + 2 * i];
+    return half;
+}
+
+// Levels 1.. of the chain: each channel in linear light, columns halved,
+// then rows, then packed back to bytes.
 std::vector<std::vector<uint8_t>> referenceChain(int w, int h, std::vector<uint8_t> pixels)
 {
     float k[16];
     mipmapKernel(k);
     std::vector<std::vector<uint8_t>> levels;
-    do {
-        int nw = halve(w), nh = halve(h);
-        std::vector<uint8_t> next((size_t)nw * nh * 4);
+    for (; levels.empty() || w > 1 || h > 1; w = halve(w), h = halve(h)) {
+        std::vector<uint8_t> next((size_t)halve(w) * halve(h) * 4);
         for (int c = 0; c < 4; c++) {
-            std::vector<float> a((size_t)w * h);
+            std::vector<std::vector<float>> rows(h, std::vector<float>(w)), halved(halve(h), std::vector<float>(w));
             for (int i = 0; i < w * h; i++) {
                 float v = (float)pixels[(size_t)i * 4 + c] * (1.0f / 255.0f);
-                a[i] = c <= 2 ? v * v : v;
+                rows[i / w][i % w] = c <= 2 ? v * v : v;
             }
-            if (h > 1) {
-                std::vector<float> b((size_t)w * (h + 16), 0.0f);
-                for (int t = 0; t < 16; t++)
-                    for (int r = 0; r < h; r++)
-                        for (int x = 0; x < w; x++)
-                            b[(size_t)(r + t) * w + x] += k[t] * a[(size_t)r * w + x];
-                for (int r = 0; r < nh; r++)
-                    for (int x = 0; x < w; x++)
-                        a[(size_t)r * w + x] = b[(size_t)(8 + 2 * r) * w + x];
+            for (int x = 0; x < w && h > 1; x++) {
+                std::vector<float> column(h);
+                for (int y = 0; y < h; y++)
+                    column[y] = rows[y][x];
+                column = halveLine(column, k);
+                for (int y = 0; y < h / 2; y++)
+                    halved[y][x] = column[y];
             }
-            std::vector<float> rows(a.begin(), a.begin() + (size_t)nw * nh);  // a single column is kept as is
-            if (w > 1) {
-                std::vector<float> b((size_t)(w + 16) * nh, 0.0f);
-                for (int t = 0; t < 16; t++)
-                    for (int r = 0; r < nh; r++)
-                        for (int x = 0; x < w; x++)
-                            b[(size_t)r * (w + 16) + x + t] += k[t] * a[(size_t)r * w + x];
-                for (int r = 0; r < nh; r++)
-                    for (int x = 0; x < nw; x++)
-                        rows[(size_t)r * nw + x] = b[(size_t)r * (w + 16) + 8 + 2 * x];
-            }
-            for (int i = 0; i < nw * nh; i++) {
-                float v = rows[i];
-                int byte = v <= 0 ? 0 : c <= 2 ? (int)(std::sqrt(v) * 255.9f) : (int)(v * 255.9f);
-                next[(size_t)i * 4 + c] = (uint8_t)(byte > 255 ? 255 : byte);
-            }
+            if (h > 1)
+                rows = halved;
+            for (int y = 0, i = 0; y < (int)rows.size(); y++)
+                for (float v : w > 1 ? halveLine(rows[y], k) : rows[y]) {
+                    int byte = v <= 0 ? 0 : c <= 2 ? (int)(std::sqrt(v) * 255.9f) : (int)(v * 255.9f);
+                    next[(size_t)i++ * 4 + c] = (uint8_t)(byte > 255 ? 255 : byte);
+                }
         }
         levels.push_back(next);
         pixels = next;
-        w = nw;
-        h = nh;
-    } while (w > 1 || h > 1);
+    }
     return levels;
 }
 
@@ -192,12 +184,7 @@ TEST_F(TextureUpload, SolidAndRenderTargetRecords)
 {
     Texture* solid = makeSolidTexture(8, 4, 255, 0, 128, 255, 1, -1, 0.5f, RF_NOMIPMAP | RF_CLAMP | RF_INVERT);
     EXPECT_NE(solid->name, 0u);
-    EXPECT_EQ(solid->width, 8);
-    EXPECT_EQ(solid->height, 4);
-    EXPECT_EQ(solid->scaleT, -1.0f);
-    EXPECT_EQ(solid->scaleR, 0.5f);
-    EXPECT_EQ(solid->flags, RF_NOMIPMAP | RF_INVERT);  // creation bits only
-    EXPECT_EQ(solid->frameLayout, 0);
+    EXPECT_EQ(fieldsOf(solid), (RecordFields{8, 4, 1, -1, 0.5f, RF_NOMIPMAP | RF_INVERT, 0}));  // creation bits only
     glBindTexture(GL_TEXTURE_2D, solid->name);
     EXPECT_EQ(levelSizes(), (Sizes{{8, 4}}));  // RF_NOMIPMAP: level 0 alone
     auto texels = readLevel(0, 8, 4);
@@ -209,28 +196,19 @@ TEST_F(TextureUpload, SolidAndRenderTargetRecords)
     largeTexSize = 512;
     smallTexSize = 256;
     Texture* screen = makeScreenTexture();
-    EXPECT_EQ(screen->width, 512);
-    EXPECT_EQ(screen->height, 256);
-    EXPECT_EQ(screen->flags, RF_NOMIPMAP | RF_CLAMP);
-    EXPECT_EQ(screen->scaleS, 1.0f);
-    EXPECT_EQ(screen->scaleT, 1.0f);
+    EXPECT_EQ(fieldsOf(screen), (RecordFields{512, 256, 1, 1, 1, RF_NOMIPMAP | RF_CLAMP, 0}));
     glBindTexture(GL_TEXTURE_2D, screen->name);
     EXPECT_EQ(readLevel(0, 512, 256)[4 * 1000], 0);
     BlurChain* chain = makeBlurChain();
     ASSERT_EQ(chain->count, 8);  // 512 x 256 down to 4 x 2
     for (int i = 0; i < chain->count; i++) {
         const Texture& level = chain->levels[i];
-        EXPECT_EQ(level.width, 512 >> i);
-        EXPECT_EQ(level.height, 256 >> i);
-        EXPECT_EQ(level.flags, RF_NOMIPMAP);
+        EXPECT_EQ(fieldsOf(&level), (RecordFields{512 >> i, 256 >> i, 1, 1, 1, RF_NOMIPMAP, 0}));
         glBindTexture(GL_TEXTURE_2D, level.name);
         EXPECT_EQ(levelSizes(), (Sizes{{512 >> i, 256 >> i}}));
         glDeleteTextures(1, &level.name);
     }
-    for (Texture* texture : {solid, mipmapped, screen}) {
-        glDeleteTextures(1, &texture->name);
-        delete texture;  // the program keeps its records; tests hand them back
-    }
+    dropTextures({solid, mipmapped, screen});
     delete chain;
 }
 
