@@ -328,6 +328,11 @@ TEST(Isosurface, FillOfAnyBoxMatchesTheReference)
     expectSameLattice(*ref);
     expectBuildsAlike(*ref, b, 3, "another full build");
     expectSameLattice(*ref);
+    // A box just inside the blob's reach (0.707 R = 7.07 from x = 17.5) holds
+    // small values of its own and must not be cleared.
+    const Blob reach{1.5f, 0.0f, 0.0f, 10.0f, 0, 0};
+    expectBuildsAlike(*ref, &reach, 1, "box at the edge of the reach");
+    expectSameLattice(*ref);
 }
 
 TEST(Isosurface, ConsecutiveBuildsShareNoCacheEntries)
@@ -347,13 +352,15 @@ TEST(Isosurface, ConsecutiveBuildsShareNoCacheEntries)
     isoBuild(&b, 1);
     expectSameAsReference(*ref, "the same set again");
 
-    // At the last stamp the cache is cleared and the stamps start over.
-    isoStamp = INT_MAX;
-    isoBuild(&a, 1);
-    EXPECT_EQ(isoStamp, 0);
-    isoBuild(&b, 1);
-    EXPECT_EQ(isoStamp, 1);
-    expectSameAsReference(*ref, "after the stamp wrapped");
+    // At the last stamp the cache is cleared and the stamps start over; the
+    // second time round, stale slots of the first round's stamp 0 are there.
+    for (int round = 0; round < 2; round++) {
+        isoStamp = INT_MAX;
+        isoBuild(&b, 1);
+        EXPECT_EQ(isoStamp, 0);
+        expectBuildsAlike(*ref, &a, 1, "after the stamp wrapped");
+        EXPECT_EQ(isoStamp, 1);
+    }
 }
 
 TEST(IsosurfaceCapacity, AFinelyBrokenFieldFillsTheArraysAndStopsCleanly)

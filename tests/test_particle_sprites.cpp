@@ -84,13 +84,13 @@ TEST(ParticleSprites, DepthPicksLevelsImageAndCrossFade)
 TEST(ParticleSprites, SquaresFollowIndicesSizesAndAxes)
 {
     // Three particles drawn in the order 2, 0, 1 with their own sizes and
-    // images, on turned axes: squares with half-diagonal size x sizeScale.
+    // images, on oblique axes: squares with half-diagonal size x sizeScale.
     const float positions[9] = {1, 2, 3, 10, 0, 0, 20, 0, -5};
     const float sizes[3] = {1.0f, 2.0f, 4.0f};
     const uint8_t frames[3] = {0, 1, 1};
     const float keys[3] = {1.0f, 1.0f, 1.0f};
     const int indices[3] = {2, 0, 1};
-    const float right[3] = {0, 0, 1}, up[3] = {1, 0, 0};
+    const float right[3] = {2.0f / 3, 2.0f / 3, 1.0f / 3}, up[3] = {-2.0f / 3, 1.0f / 3, 2.0f / 3};
     Batch b(3);
     expandParticleSprites(positions, sizes, keys, indices, 3, right, up, 2, frames, 0.03f, 1.5f, 1.0f, b.arrays);
     // Upper left, upper right, lower right, lower left as signs on (right, up).
