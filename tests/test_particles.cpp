@@ -118,8 +118,9 @@ TEST_F(Particles, NothingInFrontOfTheEyeDrawsNoBatch)
 
 TEST_F(Particles, DepthOfFieldPicksTheAtlasLevels)
 {
+    // A particle at depth z (eye at 4, target at 0) and the colour at its centre.
     const struct {
-        float z;  // eye at 4, target at 0
+        float z;
         uint8_t frame;
         float focusScale, intensity;
         int r, g, b, tolerance;
