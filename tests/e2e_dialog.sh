@@ -11,7 +11,7 @@
 dialog_window() {
     WIDTH= HEIGHT=
     i=0
-    while [ $i -lt 100 ]; do
+    while [ $i -lt 300 ]; do
         win=$(xdotool search --name '^VORN$' 2>/dev/null | tail -n 1)
         if [ -n "$win" ]; then
             eval "$(xdotool getwindowgeometry --shell "$win")"
@@ -35,11 +35,12 @@ convert "$WORK/dialog.png" -crop "320x160+$((WX + 2))+$((WY + 2))" +repage "$WOR
 differing=$(compare -metric AE -fuzz 2% "$WORK/splash.png" "$(dirname "$VORN")/generated/splash.ppm" null: 2>&1)
 [ "$differing" = 0 ] || fail "the splash on screen differs from the picture in $differing pixels"
 
-# Click "Exit" (template 180, 105, 34 x 15 dialog units); a window other
-# than the dialog would be the show's.
-xdotool mousemove $((WX + 270 + 25)) $((WY + 171 + 12)) click 1
+# Click "Exit" (template 180, 105, 34 x 15 dialog units), again now and then
+# should a click come before the dialog takes input; a window other than the
+# dialog would be the show's.
 i=0
-while kill -0 $PID 2>/dev/null && [ $i -lt 50 ]; do
+while kill -0 $PID 2>/dev/null && [ $i -lt 100 ]; do
+    [ $((i % 10)) -eq 0 ] && xdotool mousemove $((WX + 270 + 25)) $((WY + 171 + 12)) click 1
     for w in $(xdotool search --name '^VORN$' 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$w")"
         [ "$WIDTH" = 324 ] || fail "a show window opened after Exit"
@@ -56,7 +57,11 @@ echo "exit: ok"
 "$VORN" 2>"$WORK/run.log" &
 PID=$!
 dialog_window "$WORK/run.log"
-sleep 0.5
-press Return
+i=0
+while kill -0 $PID 2>/dev/null && ! grep -q "precalc in" "$WORK/run.log" && [ $i -lt 150 ]; do
+    sleep 0.2
+    press Return
+    i=$((i + 1))
+done
 escape_ends_show "$WORK/run.log"
 echo "run and escape: ok"
