@@ -57,11 +57,6 @@ echo "exit: ok"
 "$VORN" 2>"$WORK/run.log" &
 PID=$!
 dialog_window "$WORK/run.log"
-i=0
-while kill -0 $PID 2>/dev/null && ! grep -q "precalc in" "$WORK/run.log" && [ $i -lt 150 ]; do
-    sleep 0.2
-    press Return
-    i=$((i + 1))
-done
+accept_dialog "$WORK/run.log"
 escape_ends_show "$WORK/run.log"
 echo "run and escape: ok"
