@@ -1,4 +1,4 @@
-// The four band levels of the spectrum, taken once a frame.
+// Band levels: sums over index ranges of the audible spectrum.
 #include "music/spectrum.h"
 
 #include "music/sound.h"

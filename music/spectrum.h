@@ -1,10 +1,12 @@
-// The four spectrum band levels the scenes react to, refreshed once a frame.
+// Band levels of the music: four sums over the 512-value spectrum of what is
+// audible now, recomputed by analysisStep at the start of every frame.
 #pragma once
 
-// Sums of the spectrum over indices 0-15, 16-63, 64-127 and 128-511.
+// Level of the low (indices 0-15), low-mid (16-63), mid (64-127) and high
+// (128-511) parts of the spectrum.
 extern float bandLevel[4];
 
-// Takes the spectrum of the playing music and recomputes bandLevel.
+// Reads the spectrum of the playing music and recomputes bandLevel.
 void analysisStep();
-// The band sums of a 512-value spectrum.
+// Sums a 512-value spectrum into the four band levels.
 void sumBands(const float* spectrum, float levels[4]);
