@@ -22,10 +22,7 @@ protected:
     void SetUp() override
     {
         static std::string tune = makeTestMp3("long", sineSamples(220, 0.2, 20.0));
-        quitRequested = 0;
-        frozenTime = 0.0f;
-        musicChannel = -1;
-        startMusic(tune.c_str(), 128.0f, 0);
+        startTestMusic(tune);
         FSOUND_SetPaused(musicChannel, true);
         FSOUND_Stream_SetTime(musicStream, 0);
     }
@@ -84,9 +81,7 @@ TEST_F(MusicStream, PlayingMusicMovesTheShowAndFillsTheBands)
 TEST(Music, EndOfTheTuneEndsTheShowOnceUnlessItLoops)
 {
     for (int loop : {0, 1}) {
-        quitRequested = 0;
-        musicChannel = -1;
-        startMusic(makeTestMp3(loop ? "loop" : "short", sineSamples(440, 0.2, 0.3)).c_str(), 128.0f, loop);
+        startTestMusic(makeTestMp3(loop ? "loop" : "short", sineSamples(440, 0.2, 0.3)), loop);
         std::this_thread::sleep_for(std::chrono::milliseconds(900));
         EXPECT_EQ(quitRequested, loop ? 0 : 1) << loop;
         EXPECT_LE(FSOUND_Stream_GetTime(musicStream), 300);

@@ -41,10 +41,7 @@ protected:
     {
         // A 32 s quiet tone: room for every step below.
         static std::string tune = makeTestMp3("keys", sineSamples(220, 0.2, 32.0));
-        quitRequested = 0;
-        frozenTime = 0.0f;
-        musicChannel = -1;
-        startMusic(tune.c_str(), 128.0f, 0);
+        startTestMusic(tune);
     }
     void TearDown() override
     {

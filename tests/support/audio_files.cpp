@@ -1,6 +1,9 @@
 // Short MP3 files for the sound tests, encoded by lame (gapless tag).
 #include "tests/support/audio_files.h"
 
+#include "music/music.h"
+#include "shell/lifecycle.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -69,4 +72,12 @@ std::vector<unsigned char> readFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void startTestMusic(const std::string& mp3Path, int loop)
+{
+    quitRequested = 0;
+    frozenTime = 0.0f;
+    musicChannel = -1;
+    startMusic(mp3Path.c_str(), 128.0f, loop);
 }

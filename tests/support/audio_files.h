@@ -9,6 +9,9 @@
 std::string makeTestMp3(const std::string& name, const std::vector<float>& samples);
 // A sine of the given frequency and amplitude, seconds long.
 std::vector<float> sineSamples(double frequency, double amplitude, double seconds);
+// Starts the program's music on a test MP3 at 128 beats per minute, with
+// the show running (not frozen) and no quit requested.
+void startTestMusic(const std::string& mp3Path, int loop = 0);
 // The whole content of a file.
 std::vector<unsigned char> readFileBytes(const std::string& path);
 // A per-process temporary folder for test files.
