@@ -3,7 +3,9 @@
 #include "geometry/particle_sizes.h"
 
 #include <cmath>
+#include <cstdlib>
 
+#include "shell/lifecycle.h"
 #include "textures/temp_pool.h"
 
 namespace {
@@ -25,7 +27,9 @@ float* meshParticleSizes(const float* positions, int count, const int* triangles
                          float defaultSize)
 {
     SizeSum* sums = (SizeSum*)tempmalloc((size_t)count * sizeof(SizeSum));
-    float* result = new float[(size_t)count + (size_t)extra];
+    float* result = (float*)std::malloc(((size_t)count + (size_t)extra) * sizeof(float));
+    if (!result)
+        fatalError("Out of memory.");
     for (int i = 0; i < count; i++)
         sums[i] = {0, 0.0f};
 

@@ -87,9 +87,12 @@ void applyRenderFlags(RenderFlags flags)
     }
 }
 
-// The picture area: full width, 16:9 height centred vertically.
-static void pictureViewport()
+void setViewport(RenderFlags flags)
 {
+    if (flags & RF_OFFSCREEN) {
+        glViewport(0, 0, offscreenWidth, offscreenHeight);
+        return;
+    }
     int y = (int)((float)screenHeight * (1.0f - aspectFactor) * 0.5f);
     int height = (int)((float)screenHeight * aspectFactor);
     glViewport(0, y, screenWidth, height);
@@ -97,7 +100,7 @@ static void pictureViewport()
 
 void clearFrame()
 {
-    pictureViewport();
+    setViewport(0);
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -168,10 +171,7 @@ void setOrtho(RenderFlags flags)
         viewNear = 0.1f;
         viewFar = 10.0f;
     }
-    if (flags & RF_OFFSCREEN)
-        glViewport(0, 0, 512, 256);
-    else
-        pictureViewport();
+    setViewport(flags);
 
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();

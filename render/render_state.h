@@ -24,5 +24,12 @@ void bindTextureLerp(const Texture* texture, RenderFlags flags);
 // The show's default state, then a clear to black.
 void resetRenderState();
 void clearFrame();
+// The off-screen work area: the lower-left corner of the framebuffer that the
+// world scene draws into and the post passes copy back.
+constexpr int offscreenWidth = 512;
+constexpr int offscreenHeight = 256;
+// Viewport of the picture area (full width, 16:9 height centred vertically,
+// the letterbox bars outside) or, with RF_OFFSCREEN, of the work area.
+void setViewport(RenderFlags flags);
 // 2D projection -1..1 on the picture area or, with RF_OFFSCREEN, the work area.
 void setOrtho(RenderFlags flags);

@@ -25,7 +25,7 @@ TEST(MeshParticleSizes, MeanQuarterPerimeterOfTheTrianglesAtEachVertex)
     EXPECT_EQ(sizes[5], 0.0f);  // no triangle: no size rather than 0 / 0
     for (int i = 6; i < 9; i++)
         EXPECT_EQ(sizes[i], 0.25f) << i;
-    delete[] sizes;
+    free(sizes);
 
     // The accumulators went back to the pool.
     void* after = tempmalloc(0);
