@@ -8,5 +8,10 @@ void show_frame()
 {
     float t = currentShowTime();
     analysisStep();
+    show_draw(t);
+}
+
+void show_draw(float t)
+{
     (void)t;  // the scenes draw from t once they exist
 }

@@ -1,4 +1,11 @@
 // The per-frame timeline: show time, spectrum step, then the scenes in order.
 #pragma once
 
+// One frame of the real-time show: t from the playing music (or the frozen
+// time), the spectrum levels of what is audible, then show_draw(t).
 void show_frame();
+// Draws the frame of show time t (patterns): the world scene, the layered
+// show and the grain, in that order. Reads nothing but t, bandLevel and
+// randseed, so any moment can be drawn without the music playing; the
+// real-time loop and offline rendering share it.
+void show_draw(float t);
