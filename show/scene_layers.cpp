@@ -47,9 +47,15 @@ void scene_layers(float t)
     blur_chain_compose(blurChain, 0.15f, 0);
     hit_flash(t, 1.0f);
     fullscreen_texture(maskTexture, 1.0f, RF_MUL);
+    text_layers(t);
+}
+
+void text_layers(float t)
+{
     for (const TextLayer& layer : textLayers)
         if (t > layer.start)
             drawTextLayer(layer, t);
+    // The logo darkens the picture where it is bright, fully from t = 14.
     if (t > 13.5f)
         fullscreen_texture(logoTexture, std::clamp(2.0f * (t - 13.5f), 0.0f, 1.0f), RF_INVMUL);
 }

@@ -7,6 +7,9 @@
 // logo, all at show time t.
 void scene_layers(float t);
 
+// The scrolling text layers that have begun by t, then the logo after 13.5.
+void text_layers(float t);
+
 // One scrolling text layer: a texture darkening the picture by its own
 // brightness (peak x the fade from start), scaled by (kx, ky) about its
 // centre and moved by (sx, sy) = (sx0 + sxt t, sy0 + syt t).

@@ -32,7 +32,7 @@
 #include "textures/precalc.h"
 
 // Sprite image of each particle: 0 on the surface, 1 on the sphere.
-static uint8_t particleFrames[maxSortKeys];
+uint8_t particleFrames[maxSortKeys];
 
 constexpr int spherePoints = 512;
 
@@ -104,6 +104,29 @@ static void rotatingPlasma(float t, const float eye[4])
     popRenderState();
 }
 
+int worldParticles(float t, int hits, const float levels[4], float** sizes)
+{
+    int surface = isoVertCount;
+    int count = surface + spherePoints;
+    // The frames array holds one entry per particle the sort can take.
+    if (count > maxSortKeys)
+        fatalError("dumbass");
+
+    *sizes = meshParticleSizes(isoVerts, surface, isoTris, isoTriCount, spherePoints, 0.25f);
+    std::fill(particleFrames, particleFrames + surface, (uint8_t)0);
+    spherePointsAt(t, isoVerts + 3 * surface, particleFrames + surface);
+
+    // Until the last hits all points shake, each hit switches between the
+    // surface and the sphere.
+    if (t > 11.66f)
+        shakePoints(isoVerts, 0, count, 0.3f, 0.15f, t, levels);
+    else if (hits % 2 == 1)
+        shakePoints(isoVerts, 0, surface, 0.22f, 0.15f, t, levels);
+    else
+        shakePoints(isoVerts, surface, count, 0.6f, 0.2f, t, levels);
+    return count;
+}
+
 void scene_world(float t)
 {
     int hits = hitsReached(t);
@@ -150,23 +173,8 @@ void scene_world(float t)
 
     showBlobs(t, blobs);
     isoBuild(blobs, SHOW_BLOB_COUNT);
-    int surface = isoVertCount;
-    int count = surface + spherePoints;
-    // The frames array holds one entry per particle the sort can take.
-    if (count > maxSortKeys)
-        fatalError("dumbass");
-
-    float* sizes = meshParticleSizes(isoVerts, surface, isoTris, isoTriCount, spherePoints, 0.25f);
-    std::fill(particleFrames, particleFrames + surface, (uint8_t)0);
-    spherePointsAt(t, isoVerts + 3 * surface, particleFrames + surface);
-
-    if (t > 11.66f)
-        shakePoints(isoVerts, 0, count, 0.3f, 0.15f, t, bandLevel);
-    else if (hits % 2 == 1)
-        shakePoints(isoVerts, 0, surface, 0.22f, 0.15f, t, bandLevel);
-    else
-        shakePoints(isoVerts, surface, count, 0.6f, 0.2f, t, bandLevel);
-
+    float* sizes = nullptr;
+    int count = worldParticles(t, hits, bandLevel, &sizes);
     drawParticles(isoVerts, sizes, count, camera.eye, camera.target, bubbleAtlas, particleFrames, 0.03f, 1.5f, b,
                   RF_ALPHA);
     std::free(sizes);

@@ -1,5 +1,6 @@
 // The 3D world scene: drawn first every frame, into the 512 x 256 work area.
 #pragma once
+#include <cstdint>
 
 // Draws the world at show time t: a warped backdrop with a plasma
 // multiplied over it, then the bubbles on the metaball surface and a small
@@ -10,6 +11,15 @@ void scene_world(float t);
 // The world's brightness at t: fades in over the first pattern, out over
 // pattern 14.
 float worldBrightness(float t);
+
+// The particles of a frame, after isoBuild has made the surface: the 512
+// sphere points appended to isoVerts after the surface vertices, their
+// sprite images in particleFrames, the shake of the points that the time
+// and the hit count choose, and the sizes (a malloc'd array the caller
+// frees). Returns the particle count; more than the sort can take is fatal
+// before anything is written.
+int worldParticles(float t, int hits, const float levels[4], float** sizes);
+extern uint8_t particleFrames[];
 
 // Moves points [first, last) of positions (3 floats each) by the spectrum
 // levels: x by a x k1 x sin(10 y + 256 PI t) with k1 from the low-mid level,
