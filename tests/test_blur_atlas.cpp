@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 #include <GL/gl.h>
@@ -18,32 +19,29 @@
 #include "textures/bokeh.h"
 #include "textures/loading_bar.h"
 
-TEST(BokehKernel, IsANormalisedPentagon)
+// Unnormalised, a tap at (x, y) = offset + (0.23, 0.17) weighs e (3d + r),
+// d = 1.1 x the largest of sin(a) x + cos(a) y over a = 2.5, 3.76, 5.02,
+// 6.28 and 7.54, e = clamp(2 (r - d), 0, 1). Relative to the centre tap
+// for r = 10 (worked out by hand):
+TEST(BokehKernel, PentagonWeightsRiseTowardTheRimAndSumToOne)
 {
-    BokehKernel small = makeBokehKernel(0.005f, 100);  // r = 0.5 still gets a 4 x 4 kernel
-    EXPECT_EQ(small.R, 0);
-    EXPECT_EQ(small.side, 4);
-    std::free(small.weights);
-
-    BokehKernel kernel = makeBokehKernel(0.1f, 100);  // r = 10
-    ASSERT_EQ(kernel.R, 10);
+    BokehKernel kernel = makeBokehKernel(0.1f, 100);
     ASSERT_EQ(kernel.side, 24);
-    double sum = 0.0;
-    int zero = 0;
-    for (int t = 0; t < 24 * 24; t++) {
-        EXPECT_GE(kernel.weights[t], 0.0f);
-        sum += kernel.weights[t];
-        zero += kernel.weights[t] == 0.0f;
-    }
-    EXPECT_NEAR(sum, 1.0, 1e-5);
-    // The pentagon leaves the corners and the margin empty, and weighs its
-    // rim more than its centre.
-    EXPECT_GT(zero, 24 * 24 / 3);
-    EXPECT_EQ(kernel.weights[0], 0.0f);
-    EXPECT_EQ(kernel.weights[23 * 24 + 23], 0.0f);
-    EXPECT_GT(kernel.weights[12 * 24 + 12], 0.0f);
-    EXPECT_GT(kernel.weights[12 * 24 + 19], kernel.weights[12 * 24 + 12]);
+    const float* centre = kernel.weights + 12 * 24 + 12;
+    const struct {
+        int dx, dy;
+        float relative;
+    } taps[] = {{5, 0, 2.4404f}, {-5, 0, 2.31038f}, {0, 5, 2.48353f}, {0, -5, 2.13156f}, {6, -6, 3.46183f},
+                {-6, -6, 3.36983f}, {9, 0, 2.05224f} /* soft edge, e = 0.571 */, {0, 9, 0.0f}, {7, -7, 0.0f}};
+    for (auto tap : taps)
+        EXPECT_NEAR(centre[tap.dy * 24 + tap.dx] / centre[0], tap.relative, 2e-4f) << tap.dx << ", " << tap.dy;
+    EXPECT_NEAR(std::accumulate(kernel.weights, kernel.weights + 24 * 24, 0.0), 1.0, 1e-5);
     std::free(kernel.weights);
+
+    BokehKernel small = makeBokehKernel(0.005f, 100);  // r = 0.5 still gets a 4 x 4 kernel
+    EXPECT_EQ(small.side, 4);
+    EXPECT_NEAR(std::accumulate(small.weights, small.weights + 16, 0.0), 1.0, 1e-6);
+    std::free(small.weights);
 }
 
 // The blur written out the long way: unpack every row again for every
@@ -74,7 +72,7 @@ static void referenceBlur(const uint8_t* src, uint8_t* dst, float f, int w, int 
     std::free(kernel.weights);
 }
 
-TEST(BokehBlur, MatchesTheDirectConvolutionExactlyAndKeepsFlatAreas)
+TEST(BokehBlur, MatchesTheDirectConvolutionKeepsFlatAreasAndTinyRadiiChangeNothing)
 {
     const int w = 37, h = 23;
     std::vector<uint8_t> src(w * h * 4), fast(w * h * 4), slow(w * h * 4);
@@ -88,6 +86,9 @@ TEST(BokehBlur, MatchesTheDirectConvolutionExactlyAndKeepsFlatAreas)
         referenceBlur(src.data(), slow.data(), f, w, h);
         EXPECT_EQ(std::memcmp(fast.data(), slow.data(), fast.size()), 0) << "f = " << f;
     }
+    // r = 37 x 0.005 covers no tap at all: the image stays as it is.
+    bokehBlur(src.data(), fast.data(), 0.005f, w, h);
+    EXPECT_EQ(std::memcmp(fast.data(), src.data(), src.size()), 0);
 
     const uint8_t flat[4] = {100, 50, 200, 180};
     std::vector<uint8_t> image(40 * 40 * 4), blurred(40 * 40 * 4);
