@@ -10,6 +10,7 @@
 #include <sys/types.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -45,6 +46,7 @@ static SDL_AudioSpec deviceSpec;
 static SoundStream* playing = nullptr;
 static int lastError = FMOD_ERR_NONE;
 static float spectrum[512];
+static char deviceProblem[512];
 
 const char* soundVersionProblem()
 {
@@ -100,9 +102,25 @@ static void audioCallback(void*, Uint8* bytes, int length)
     }
 }
 
+// Records why the device could not be opened: the driver asked for (or
+// SDL's pick) and SDL's own reason.
+static void noteDeviceProblem()
+{
+    const char* driver = SDL_getenv("SDL_AUDIODRIVER");
+    if (!driver || !*driver)
+        driver = SDL_GetCurrentAudioDriver();
+    std::snprintf(deviceProblem, sizeof deviceProblem, "Sound driver \"%s\": %s", driver ? driver : "any",
+                  SDL_GetError());
+}
+
 bool FSOUND_Init(int mixRate, int, unsigned)
 {
+    if (device) {
+        lastError = FMOD_ERR_NONE;
+        return true;
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        noteDeviceProblem();
         lastError = FMOD_ERR_INIT;
         return false;
     }
@@ -116,6 +134,7 @@ bool FSOUND_Init(int mixRate, int, unsigned)
     // SDL converts to whatever the device really takes.
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &deviceSpec, 0);
     if (device == 0) {
+        noteDeviceProblem();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         lastError = FMOD_ERR_INIT;
         return false;
@@ -127,6 +146,11 @@ bool FSOUND_Init(int mixRate, int, unsigned)
 int FSOUND_GetError()
 {
     return lastError;
+}
+
+const char* soundDeviceProblem()
+{
+    return deviceProblem;
 }
 
 // libmpg123 reads the memory image through these.
