@@ -132,11 +132,10 @@ inline void smooth(State& st)
     std::vector<float> acc(st.vertCount * 4, 0.0f);
     for (int t = 0; t < st.triCount; t++) {
         const int* tri = &st.tris[t * 3];
-        float S[4] = {0.0f, 0.0f, 0.0f, 3.0f};
-        for (int a = 0; a < 3; a++)
-            S[a] = st.verts[tri[0] * 3 + a] + st.verts[tri[1] * 3 + a] + st.verts[tri[2] * 3 + a];
-        for (int k = 0; k < 3; k++)
-            for (int a = 0; a < 4; a++) acc[tri[k] * 4 + a] += S[a];
+        for (int a = 0; a < 4; a++) {
+            float S = a == 3 ? 3.0f : st.verts[tri[0] * 3 + a] + st.verts[tri[1] * 3 + a] + st.verts[tri[2] * 3 + a];
+            for (int k = 0; k < 3; k++) acc[tri[k] * 4 + a] += S;
+        }
     }
     for (int v = 0; v < st.vertCount; v++)
         for (int a = 0; a < 3; a++) st.verts[v * 3 + a] = acc[v * 4 + a] / acc[v * 4 + 3];
@@ -147,14 +146,13 @@ inline void normals(State& st, const Blob* blobs, int nblobs)
 {
     st.norms.resize(st.verts.size());
     for (size_t i = 0; i < st.verts.size(); i += 3) {
-        float q[3] = {st.verts[i] + 16.0f, st.verts[i + 1] + 16.0f, st.verts[i + 2] + 16.0f}, f0, f;
-        field(&f0, &q[0], &q[1], &q[2], 1, blobs, nblobs);
-        for (int a = 0; a < 3; a++) {
+        float q[3] = {st.verts[i] + 16.0f, st.verts[i + 1] + 16.0f, st.verts[i + 2] + 16.0f}, f[4];
+        for (int a = 0; a < 4; a++) {
             float s[3] = {q[0], q[1], q[2]};
-            s[a] += 0.01f;
-            field(&f, &s[0], &s[1], &s[2], 1, blobs, nblobs);
-            st.norms[i + a] = (f0 - f) * 100.0f;
+            if (a > 0) s[a - 1] += 0.01f;
+            field(&f[a], &s[0], &s[1], &s[2], 1, blobs, nblobs);
         }
+        for (int a = 0; a < 3; a++) st.norms[i + a] = (f[0] - f[a + 1]) * 100.0f;
     }
 }
 

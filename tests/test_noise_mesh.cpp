@@ -1,4 +1,4 @@
-// The grain noise texture and the box and tube meshes.
+// The grain noise and the box and tube meshes, as arrays and drawn.
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -11,8 +11,6 @@
 #include "geometry/mesh.h"
 #include "show/random.h"
 #include "tests/support/gl_context.h"
-#include "tests/texture_records.h"
-#include "textures/loading_bar.h"
 #include "textures/noise.h"
 
 // The show keeps its meshes for good; tests give theirs back.
@@ -89,27 +87,19 @@ TEST(Mesh, TubeIsAnOpenCylinderFacingOut)
     dropMesh(tube);
 }
 
-TEST(Mesh, NoiseTextureAndMeshBuildsDrawThroughGl)
+TEST(Mesh, CompiledListsLightTheOutsideOfBoxAndTube)
 {
-    openTestContext();
-    float progress = loadingProgress;
-    Texture* noise = makeNoiseTexture(64, 32, 10, 20, 2.0f, 1.0f, 0.5f, RF_NOMIPMAP | RF_CLAMP);
-    Mesh* box = makeBox(1.0f, RF_FLAT);
-    Mesh* tube = makeTube(5, 3, 0);
-    EXPECT_NEAR(loadingProgress - progress, 0.3f, 1e-5f);  // one bar step each
-    EXPECT_EQ(fieldsOf(noise), (RecordFields{64, 32, 2, 1, 0.5f, RF_NOMIPMAP, 0}));
-    ASSERT_TRUE(glIsList(box->list) && glIsList(tube->list) && box->list != tube->list);
-
     // A light shining from the eye lights the near side of a mesh drawn in
     // the middle of the window only if its normals point outward.
+    openTestContext();
+    Mesh* box = makeBox(1.0f, RF_FLAT);
+    Mesh* tube = makeTube(5, 3, 0);
+    ASSERT_TRUE(glIsList(box->list) && glIsList(tube->list) && box->list != tube->list);
     const GLfloat towardsViewer[4] = {0, 0, 1, 0}, black[4] = {0, 0, 0, 1};
     glViewport(0, 0, 640, 360);
     glClearColor(0, 0, 0, 1);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 640.0 / 360.0, 0.1, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION), glLoadIdentity(), gluPerspective(60.0, 640.0 / 360.0, 0.1, 100.0);
+    glMatrixMode(GL_MODELVIEW), glLoadIdentity();
     glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
     gluLookAt(3, 2, 5, 0, 0, 0, 0, 1, 0);
@@ -121,11 +111,8 @@ TEST(Mesh, NoiseTextureAndMeshBuildsDrawThroughGl)
         unsigned char rgba[4];
         readPixel(320, 180, rgba);
         EXPECT_GT(rgba[0], 100) << (mesh == box ? "box" : "tube");
+        dropMesh(mesh);
     }
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING), glDisable(GL_DEPTH_TEST);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-    dropTextures({noise});
-    dropMesh(box);
-    dropMesh(tube);
 }

@@ -93,15 +93,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Particles, NothingInFrontOfTheEyeDrawsNoBatch)
-{
-    draw({}, {}, 0.03f, 1.0f, 0);
-    // Behind the eye and exactly at its depth (key 0).
-    draw({0, 0, 5, 0, 0, 9, 0.5f, 0, 4}, {0, 1, 0}, 0.03f, 1.0f, 0);
-    expectPixel(32, 32, 0, 0, 0, 0);
-}
-
-TEST_F(Particles, DepthOfFieldAndDrawingOrderShowInThePixels)
+TEST_F(Particles, DepthOfFieldOrderAndWhatIsLeftOutShowInThePixels)
 {
     // The colour at the centre of the view, and none outside the sprites.
     const struct {
@@ -109,21 +101,25 @@ TEST_F(Particles, DepthOfFieldAndDrawingOrderShowInThePixels)
         std::vector<uint8_t> frames;
         float focusScale, intensity;
         RenderFlags flags;
-        int r, g, b;
+        int batches, r, g, b;
     } cases[] = {
+        // Nothing, or nothing in front of the eye: behind it and exactly at
+        // its depth (key 0).
+        {{}, {}, 0.03f, 1.0f, RF_ALPHA, 0, 0, 0, 0},
+        {{0, 0, 5, 0, 0, 9, 0.5f, 0, 4}, {0, 1, 0}, 0.03f, 1.0f, RF_ALPHA, 0, 0, 0, 0},
         // At the target's depth (key 1): level 0 of the particle's image.
-        {{0, 0, 0}, {1}, 0.03f, 1.0f, RF_ALPHA, cellRed(0), imageGreen(1), 100},
+        {{0, 0, 0}, {1}, 0.03f, 1.0f, RF_ALPHA, 1, cellRed(0), imageGreen(1), 100},
         // Key 2 with focus scale 0.4: b = 2.5, half level 2 and half level 3,
         // both halves scaled by the intensity.
-        {{0, 0, -4}, {1}, 0.4f, 0.5f, RF_ALPHA, (cellRed(2) + cellRed(3)) / 4, imageGreen(1) / 2, 50},
+        {{0, 0, -4}, {1}, 0.4f, 0.5f, RF_ALPHA, 1, (cellRed(2) + cellRed(3)) / 4, imageGreen(1) / 2, 50},
         // Without depth testing the last sprite drawn wins: the near one,
         // whatever its place in the input.
-        {{0, 0, 0, 0, 0, -4}, {0, 1}, 1e6f, 1.0f, RF_ALPHA | RF_NODEPTH, cellRed(0), imageGreen(0), 100},
-        {{0, 0, -4, 0, 0, 0}, {0, 1}, 1e6f, 1.0f, RF_ALPHA | RF_NODEPTH, cellRed(0), imageGreen(1), 100},
+        {{0, 0, 0, 0, 0, -4}, {0, 1}, 1e6f, 1.0f, RF_ALPHA | RF_NODEPTH, 1, cellRed(0), imageGreen(0), 100},
+        {{0, 0, -4, 0, 0, 0}, {0, 1}, 1e6f, 1.0f, RF_ALPHA | RF_NODEPTH, 1, cellRed(0), imageGreen(1), 100},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "focus " << c.focusScale << " intensity " << c.intensity);
-        draw(c.positions, c.frames, c.focusScale, c.intensity, 1, c.flags | RF_NEAREST);
+        SCOPED_TRACE(testing::Message() << c.frames.size() << " particles, focus " << c.focusScale << " intensity " << c.intensity);
+        draw(c.positions, c.frames, c.focusScale, c.intensity, c.batches, c.flags | RF_NEAREST);
         expectPixel(32, 32, c.r, c.g, c.b, 3);
         expectPixel(2, 2, 0, 0, 0, 0);
     }

@@ -37,12 +37,7 @@ protected:
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
     }
     // A new bound texture, so no levels are left from an earlier upload.
-    void freshTexture()
-    {
-        glDeleteTextures(1, &name);
-        glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-    }
+    void freshTexture() { glDeleteTextures(1, &name), glGenTextures(1, &name), glBindTexture(GL_TEXTURE_2D, name); }
     GLuint name = 0;
 };
 
@@ -66,10 +61,10 @@ int halve(int n) { return n > 1 ? n / 2 : n; }
 // sample over the 16 taps of a zeroed array, then pick every second sum.
 std::vector<float> halveLine(const std::vector<float>& line, const float k[16])
 {
-    std::vector<float> sums(line.size() + 16, 0.0f), half(line.size() / 2);
+    std::vector<float> sums(line.size() + 16, 0.0f), half;
     for (int t = 0; t < 16; t++)
         for (size_t j = 0; j < line.size(); j++) sums[j + t] += k[t] * line[j];
-    for (size_t i = 0; i < half.size(); i++) half[i] = sums[8 + 2 * i];
+    for (size_t i = 0; i < line.size() / 2; i++) half.push_back(sums[8 + 2 * i]);
     return half;
 }
 
@@ -157,11 +152,10 @@ TEST_F(TextureUpload, SolidAndRenderTargetRecords)
     BlurChain* chain = makeBlurChain();
     ASSERT_EQ(chain->count, 8);  // 512 x 256 down to 4 x 2
     for (int i = 0; i < chain->count; i++) {
-        const Texture& level = chain->levels[i];
-        EXPECT_EQ(fieldsOf(&level), (RecordFields{512 >> i, 256 >> i, 1, 1, 1, RF_NOMIPMAP, 0}));
-        glBindTexture(GL_TEXTURE_2D, level.name);
+        EXPECT_EQ(fieldsOf(&chain->levels[i]), (RecordFields{512 >> i, 256 >> i, 1, 1, 1, RF_NOMIPMAP, 0}));
+        glBindTexture(GL_TEXTURE_2D, chain->levels[i].name);
         EXPECT_EQ(levelSizes(), (Sizes{{512 >> i, 256 >> i}}));
-        glDeleteTextures(1, &level.name);
+        glDeleteTextures(1, &chain->levels[i].name);
     }
     dropTextures({solid, screen});
     delete chain;

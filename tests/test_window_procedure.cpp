@@ -30,25 +30,17 @@ void press(SDL_Keycode key, bool repeat = false) { windowProcedure(keyDown(key, 
 ::testing::AssertionResult streamAt(int expectedMs)
 {
     int ms = FSOUND_Stream_GetTime(musicStream);
-    if (ms >= expectedMs && ms < expectedMs + 300)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "stream at " << ms << " ms, not " << expectedMs;
+    return ::testing::AssertionResult(ms >= expectedMs && ms < expectedMs + 300) << "stream at " << ms << " ms, not " << expectedMs;
 }
 
 class DeveloperKeys : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // A 32 s quiet tone: room for every step below.
-        static std::string tune = makeTestMp3("keys", sineSamples(220, 0.2, 32.0));
+        static std::string tune = makeTestMp3("keys", sineSamples(220, 0.2, 32.0));  // room for every step below
         startTestMusic(tune);
     }
-    void TearDown() override
-    {
-        frozenTime = 0.0f;
-        stopMusic();
-        quitRequested = 0;
-    }
+    void TearDown() override { frozenTime = 0.0f, stopMusic(), quitRequested = 0; }
 };
 
 // One pattern is 7.5 s; the steps start from pattern 2.5 (18750 ms) but
@@ -126,10 +118,8 @@ TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoop)
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 
     // Closing the window posts the quit event, which the loop counts.
-    SDL_Event close;
-    SDL_zero(close);
-    close.type = SDL_WINDOWEVENT;
-    close.window.event = SDL_WINDOWEVENT_CLOSE;
+    SDL_Event close{};
+    close.window = {SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
     for (SDL_Event event : {keyDown(SDLK_ESCAPE), close}) {
         event.window.windowID = SDL_GetWindowID(hWnd);  // same place as key.windowID
         quitRequested = 0;
