@@ -115,17 +115,23 @@ Uint32 giveUp(Uint32, void*)
     return 0;
 }
 
-TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoop)
+// Escape and closing the window end the show's loop; during the loading bar
+// and the start pause they end the process at once, with status 0.
+TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoopOrTheStartUp)
 {
     ASSERT_NE(createWindow(0, 32, "VORN test", 0, 0, windowProcedure), nullptr) << SDL_GetError();
     pinGlDriver();
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 
     // Closing the window posts the quit event, which the loop counts.
     SDL_Event close{};
-    close.window = {SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
-    for (SDL_Event event : {keyDown(SDLK_ESCAPE), close}) {
-        event.window.windowID = SDL_GetWindowID(hWnd);  // same place as key.windowID
+    close.window = {SDL_WINDOWEVENT, 0, SDL_GetWindowID(hWnd), SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
+    SDL_Event escape = keyDown(SDLK_ESCAPE);
+    // SDL ends each round of polling at a mark in its queue, so the quit event
+    // posted for the close would come a frame later; no frame can be drawn
+    // here (nothing is loaded).
+    SDL_EventState(SDL_POLLSENTINEL, SDL_IGNORE);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    for (SDL_Event event : {escape, close}) {
         quitRequested = 0;
         SDL_PushEvent(&event);
         SDL_TimerID timer = SDL_AddTimer(5000, giveUp, nullptr);
@@ -135,21 +141,11 @@ TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoop)
         EXPECT_EQ(quitRequested, 1);
         SDL_RemoveTimer(timer);
     }
-    releaseWindow();
-}
 
-// During the loading bar and the start pause, Escape or closing the window
-// ends the process at once, with status 0.
-TEST_F(DeveloperKeys, EscapeOrClosingDuringStartUpEndsAtOnce)
-{
-    ASSERT_NE(createWindow(0, 32, "VORN test", 0, 0, windowProcedure), nullptr) << SDL_GetError();
-    pinGlDriver();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    auto push = [](SDL_Event event) { SDL_PushEvent(&event); };
-    SDL_Event close{};
-    close.window = {SDL_WINDOWEVENT, 0, SDL_GetWindowID(hWnd), SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
-    EXPECT_EXIT((push(keyDown(SDLK_ESCAPE)), drawLoadingBar()), testing::ExitedWithCode(0), "");
-    EXPECT_EXIT((push(close), startPause(30000)), testing::ExitedWithCode(0), "");
+    quitRequested = 0;
+    EXPECT_EXIT((SDL_PushEvent(&escape), drawLoadingBar()), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((SDL_PushEvent(&close), startPause(30000)), testing::ExitedWithCode(0), "");
     releaseWindow();
 }
 
