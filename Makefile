@@ -4,8 +4,9 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= 2
+SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test bench asan tune images clean
+.PHONY: deps build run test bench asan soak tune images clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -29,6 +30,11 @@ asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The demo played for SOAK_MINUTES with the music looping and developer keys
+# pressed at random; fails on memory growth, noise on standard error or a crash.
+soak: build
+	SOAK_MINUTES=$(SOAK_MINUTES) sh tests/soak.sh $(BUILD)/vorn . $(BUILD)/soak.work
 
 # Regenerate the committed soundtrack and images.
 tune: build

@@ -1,4 +1,4 @@
-// Entry point of the demo. Run from the folder that holds data/.
+// Entry point of the demo.
 #include "shell/main_loop.h"
 
 int main()
