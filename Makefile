@@ -46,8 +46,9 @@ fuzz: deps
 	@for t in $(FUZZ_TARGETS); do \
 		echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
 		mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+		dict=; [ -f fuzz/$$t.dict ] && dict=-dict=fuzz/$$t.dict; \
 		./$(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=1 -print_final_stats=1 \
-			-close_fd_mask=3 -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- \
+			-close_fd_mask=3 -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- $$dict \
 			$(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/seeds/$$t 2>$(FUZZ_BUILD)/fuzz_$$t.log \
 			|| { tail -n 60 $(FUZZ_BUILD)/fuzz_$$t.log; exit 1; }; \
 		grep '^stat::number_of_executed_units' $(FUZZ_BUILD)/fuzz_$$t.log; \
