@@ -3,10 +3,13 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 120
+FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test bench asan soak tune images clean
+.PHONY: deps build run test bench asan fuzz soak tune images clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -36,6 +39,27 @@ asan: deps
 soak: build
 	SOAK_MINUTES=$(SOAK_MINUTES) sh tests/soak.sh $(BUILD)/vorn . $(BUILD)/soak.work
 
+# libFuzzer targets (clang) under ASan and UBSan, one per input read from
+# disk: each runs over its seed corpus (made from data/) and then on fresh
+# inputs until FUZZ_SECONDS have passed. An input that crashes, leaks or
+# runs over 1 s stops it and is saved under $(FUZZ_BUILD)/findings/.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@sh tools/make-fuzz-seeds.sh $(FUZZ_BUILD)/seeds
+	@mkdir -p $(FUZZ_BUILD)/findings
+	@for t in $(FUZZ_TARGETS); do \
+		echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
+		mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+		dict=; [ -f fuzz/$$t.dict ] && dict=-dict=fuzz/$$t.dict; \
+		./$(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=1 -print_final_stats=1 \
+			-close_fd_mask=3 -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- $$dict \
+			$(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/seeds/$$t 2>$(FUZZ_BUILD)/fuzz_$$t.log \
+			|| { tail -n 60 $(FUZZ_BUILD)/fuzz_$$t.log; exit 1; }; \
+		grep '^stat::number_of_executed_units' $(FUZZ_BUILD)/fuzz_$$t.log; \
+	done
+
 # Regenerate the committed soundtrack and images.
 tune: build
 	sh tools/make-tune.sh $(BUILD)
@@ -44,4 +68,4 @@ images: build
 	./$(BUILD)/tools/gen_images data
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

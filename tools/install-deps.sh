@@ -10,6 +10,7 @@ libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 libegl1
 libfreetype-dev libfontconfig-dev fonts-liberation libimgui-dev
 libgtest-dev libbenchmark-dev
 xvfb xauth xdotool imagemagick lame
+clang libclang-rt-14-dev
 "
 
 missing=""
