@@ -69,6 +69,17 @@ void startMusic(const char* fileName, float tempo, int loop)
         fatalError(fmodErrorText(FSOUND_GetError()));
     }
 
+    loadMusic(fileName, loop);
+
+    if (musicChannel < 0) {
+        musicChannel = FSOUND_Stream_PlayEx(FSOUND_FREE, musicStream, nullptr, true);
+        FSOUND_SetPaused(musicChannel, false);
+    }
+    analysisStep();
+}
+
+void loadMusic(const char* fileName, int loop)
+{
     long size = 0;
     musicImage = readWholeFile(fileName, &size);
 
@@ -83,12 +94,6 @@ void startMusic(const char* fileName, float tempo, int loop)
     }
     FSOUND_Stream_SetEndCallback(musicStream, streamCallback, nullptr);
     FSOUND_Stream_SetSyncCallback(musicStream, streamCallback, nullptr);
-
-    if (musicChannel < 0) {
-        musicChannel = FSOUND_Stream_PlayEx(FSOUND_FREE, musicStream, nullptr, true);
-        FSOUND_SetPaused(musicChannel, false);
-    }
-    analysisStep();
 }
 
 int streamCallback(SoundStream*, void* buffer, int, void*)

@@ -12,6 +12,10 @@ extern int musicChannel;      // -1 until the stream plays
 
 // Reads fileName whole, opens it as a stream (looping or not) and starts it.
 void startMusic(const char* fileName, float bpm, int loop);
+// Reads fileName whole and opens it as musicStream without the output
+// device (startMusic's file steps; offline tools decode without playing).
+// A missing, unreadable or undecodable file is fatal.
+void loadMusic(const char* fileName, int loop);
 // The show time of this moment; while frozen, pauses 1..201 ms and puts the
 // stream back to the frozen position first.
 float currentShowTime();
