@@ -3,6 +3,9 @@
 
 #include "music/music.h"
 #include "music/spectrum.h"
+#include "show/grain.h"
+#include "show/scene_layers.h"
+#include "show/scene_world.h"
 
 void show_frame()
 {
@@ -13,5 +16,7 @@ void show_frame()
 
 void show_draw(float t)
 {
-    (void)t;  // the scenes draw from t once they exist
+    scene_world(t);
+    scene_layers(t);
+    grain_overlay(t);
 }

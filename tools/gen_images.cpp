@@ -382,8 +382,9 @@ Canvas logo(int w, int h)
     return lettering(letters, 0.6f, h / 48);
 }
 
-// A text layer: lines of names in a few sizes, staggered so that the
-// picture tiles without obvious rows when it scrolls.
+// A text layer: a heading and lines in a few sizes, staggered so that the
+// picture tiles without obvious rows when it scrolls. A line that would run
+// past the right margin is moved left so that it stays whole.
 Canvas textLayer(int w, int h, const std::vector<std::string>& lines, const char* heading)
 {
     const float stretch = (float)w / h / (16.0f / 9.0f);
@@ -396,6 +397,7 @@ Canvas textLayer(int w, int h, const std::vector<std::string>& lines, const char
     for (size_t i = 0; i < lines.size(); i++) {
         const Style& style = (i % 3 == 1) ? big : small;
         float x = w * (0.10f + 0.23f * (float)((i * 5) % 7) / 6.0f);
+        x = std::max(w * 0.04f, std::min(x, w * 0.96f - textWidth(lines[i], style)));
         drawText(letters, lines[i], x, y, style, false);
         y += h * 0.68f / lines.size();
     }
@@ -420,19 +422,17 @@ int main(int argc, char** argv)
     writeJpeg(backdrop(512, 256), folder + "/ttest2.jpg", 92);
     writeJpeg(mask(512, 256), folder + "/leiska.jpg", 92);
     writeJpeg(logo(1024, 512), folder + "/logo.jpg", 92);
-    writeJpeg(textLayer(1024, 512,
-                        {"Kvanttikala", "Hexapod Choir", "Lumen Orchard", "Raster Moose", "Velvet Oscillator",
-                         "Pilvilinna Collective"},
+    // The open-source projects the demo and its tools are built on.
+    writeJpeg(textLayer(1024, 512, {"SDL", "mpg123", "kissfft", "libjpeg-turbo", "FreeType", "Dear ImGui"},
                         "GREETINGS"),
               folder + "/text1.jpg", 92);
-    writeJpeg(textLayer(1024, 512,
-                        {"Glasshouse Ferrets", "Saunabyte", "Tundrabyte Sisters", "Kettle and Kernel",
-                         "Nordic Quaternion", "Mustikka Ltd"},
+    writeJpeg(textLayer(1024, 512, {"Mesa", "LAME", "Fontconfig", "Liberation Fonts", "GoogleTest", "Debian"},
                         "RESPECT TO"),
               folder + "/text2.jpg", 92);
     writeJpeg(textLayer(1024, 512,
-                        {"code  Aamu Virta", "music  Ilpo Kaarna", "pictures  Nelli Rousu", "bubbles  Tero Sumu",
-                         "made for the long winter", "VORN 2026"},
+                        {"every picture and sound here is made by code", "pictures  tools/gen_images.cpp",
+                         "music  tools/gen_tune.cpp", "no photographs, no recordings", "VORN 2026",
+                         "a real-time demo in OpenGL"},
                         "CREDITS"),
               folder + "/text3.jpg", 92);
     FT_Done_Face(face);

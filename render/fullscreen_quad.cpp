@@ -1,0 +1,21 @@
+// The fullscreen quad of the 2D passes.
+#include "render/fullscreen_quad.h"
+
+#include <GL/gl.h>
+
+#include "render/render_state.h"
+
+void fullscreenQuad(float dx, float dy, float s0, float t0, float s1, float t1)
+{
+    float z = viewNear + 0.001f;
+    glBegin(GL_POLYGON);
+    glTexCoord2f(s0, t0);
+    glVertex3f(-1.0f + dx, -1.0f + dy, z);
+    glTexCoord2f(s1, t0);
+    glVertex3f(1.0f + dx, -1.0f + dy, z);
+    glTexCoord2f(s1, t1);
+    glVertex3f(1.0f + dx, 1.0f + dy, z);
+    glTexCoord2f(s0, t1);
+    glVertex3f(-1.0f + dx, 1.0f + dy, z);
+    glEnd();
+}

@@ -1,0 +1,86 @@
+// Beat envelopes, camera presets and the perspective camera set-up.
+#include "show/camera.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "render/render_state.h"
+#include "shell/setup.h"
+#include "show/constants.h"
+
+double beatGate(double x)
+{
+    double f = std::fmod(std::fmod(x, 16.0) + 16.0, 16.0);
+    int k = (int)f;
+    if (k == 7)
+        return f - 7.0;
+    if (k >= 8 && k <= 14)
+        return 1.0;
+    if (k == 15)
+        return 16.0 - f;
+    return 0.0;
+}
+
+double beatSoft(double g)
+{
+    if (g < 0.0)
+        return 0.0;
+    if (g > 1.0)
+        return 1.0;
+    return 1.0 - (0.5 + 0.5 * std::cos(g * PI));
+}
+
+void cameraPresets(float t, CameraPreset presets[cameraPresetCount])
+{
+    double s = t;
+
+    CameraPreset& fly = presets[0];
+    fly.eye[0] = 0.0f;
+    fly.eye[1] = 0.0f;
+    fly.eye[2] = (float)(0.475 * s - 8.0);
+    fly.eye[3] = (float)(60.0 + 15.0 * beatGate(16.0 * s));
+    fly.target[0] = 0.0f;
+    fly.target[1] = 0.0f;
+    fly.target[2] = (float)((1.0 - s / 15.0) * (2.0 * beatSoft(beatGate(24.0 * s)) - 3.0 * beatSoft(beatGate(15.0 * s))));
+
+    CameraPreset& tele = presets[1];
+    tele.eye[0] = (float)(std::sin(4.1728 * s) - std::sin(2.1892 * s));
+    tele.eye[1] = (float)(std::sin(3.1827 * s) - std::sin(4.9471 * s));
+    tele.eye[2] = -40.0f;
+    tele.eye[3] = (float)(10.0 + 2.0 * beatSoft(beatGate(9.0 * s)) - 3.0 * beatSoft(beatGate(15.0 * s)));
+    tele.target[0] = tele.eye[0];
+    tele.target[1] = tele.eye[1];
+    tele.target[2] = (float)(2.0 * beatSoft(beatGate(9.0 * s)) - 3.0 * beatSoft(beatGate(15.0 * s)));
+
+    CameraPreset& wide = presets[2];
+    wide.eye[0] = 0.0f;
+    wide.eye[1] = 0.0f;
+    wide.eye[2] = -6.0f;
+    wide.eye[3] = (float)(80.0 + 10.0 * beatSoft(beatGate(7.0 * s)) - 5.0 * beatSoft(beatGate(17.0 * s)));
+    wide.target[0] = 0.0f;
+    wide.target[1] = 0.0f;
+    wide.target[2] = (float)(10.0 * beatSoft(beatGate(7.0 * s)) - 5.0 * beatSoft(beatGate(17.0 * s)));
+}
+
+void camera_setup(const float eye[4], const float target[3], RenderFlags flags)
+{
+    if (viewNear <= 0.0f && viewFar <= 0.0f) {
+        float dx = target[0] - eye[0], dy = target[1] - eye[1], dz = target[2] - eye[2];
+        viewFar = 2.0f * std::sqrt(dx * dx + dy * dy + dz * dz);
+        viewNear = viewFar * 0.001f;
+    }
+    float fov = std::fabs(eye[3]) > 0.0f ? eye[3] : 90.0f;
+    setViewport(flags);
+
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glTranslatef(projectionShift[0], projectionShift[1], 0.0f);
+    gluPerspective(fov, aspectRatio / aspectFactor, viewNear, viewFar);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(eye[0], eye[1], eye[2], target[0], target[1], target[2], cameraUp[0], cameraUp[1], cameraUp[2]);
+}

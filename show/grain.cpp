@@ -1,0 +1,38 @@
+// The grain overlay: the noise texture repeated over the picture area (one
+// texel over two pixels across) at a random offset each frame, multiplied.
+#include "show/grain.h"
+
+#include <GL/gl.h>
+
+#include "render/fullscreen_quad.h"
+#include "render/render_state.h"
+#include "shell/platform.h"
+#include "show/random.h"
+#include "textures/precalc.h"
+
+void grain_overlay(float t)
+{
+    (void)t;
+    // 1 / 4292967296, a little above 1 / 2^32: offsets in [0, 1.0005).
+    uint32_t u1 = randNext();
+    uint32_t u2 = randNext();
+    float ox = (float)((double)u1 * 2.3293911438173694e-10);
+    float oy = (float)((double)u2 * 2.3293911438173694e-10);
+
+    setOrtho(0);
+    bindTexture(grainTexture, 0);
+    // The vertical repeat follows the window height times 16/9, whatever the
+    // letterbox, so the grain keeps square texels on the 16:9 picture.
+    float g = (float)grainTexture->width;
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glScalef((float)screenWidth / g * 0.5f, (float)((double)screenHeight * 1.7777777777777777 / g * 0.5), 1.0f);
+    glTranslatef(ox, oy, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+
+    applyRenderFlags(RF_MUL | RF_NODEPTH | RF_NOCULL);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    fullscreenQuadFlipped();
+}

@@ -1,0 +1,99 @@
+// The overlay mode, fullscreen textures, the fade ramp and texture-matrix
+// scrolling shared by the scenes.
+#include "show/overlay.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+#include "render/fullscreen_quad.h"
+#include "render/render_state.h"
+
+float fadeRamp(float t, float t0)
+{
+    return std::clamp(t - t0, 0.0f, 1.0f);
+}
+
+void overlay_begin(RenderFlags flags)
+{
+    applyRenderFlags(flags);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_TEXTURE_GEN_R);
+    glDisable(GL_TEXTURE_GEN_Q);
+    glDisable(GL_TEXTURE_1D);
+    glDisable(GL_NORMALIZE);
+    glDisable(GL_AUTO_NORMAL);
+    glDisable(GL_ALPHA_TEST);
+    glShadeModel(GL_SMOOTH);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glDepthMask(GL_FALSE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+
+    cameraUp[0] = 0.0f;
+    cameraUp[1] = 1.0f;
+    cameraUp[2] = 0.0f;
+    projectionShift[0] = 0.0f;
+    projectionShift[1] = 0.0f;
+    viewNear = -1.0f;
+    viewFar = 1.0f;
+    setOrtho(flags);
+}
+
+// The blend of a fullscreen texture: like applyRenderFlags' choice, but
+// without the alpha test for RF_ALPHA.
+static void fullscreenBlend(RenderFlags flags)
+{
+    GLenum source = GL_ONE, destination = GL_ZERO;
+    if (flags & RF_ADD) {
+        source = GL_ONE, destination = GL_ONE;
+    } else if (flags & RF_INVMUL) {
+        source = GL_ZERO, destination = GL_ONE_MINUS_SRC_COLOR;
+    } else if (flags & RF_MUL) {
+        source = GL_ZERO, destination = GL_SRC_COLOR;
+    } else if (flags & RF_ALPHA) {
+        source = GL_SRC_ALPHA, destination = GL_ONE_MINUS_SRC_ALPHA;
+    } else if (flags & RF_SCREEN) {
+        source = GL_ONE, destination = GL_ONE_MINUS_SRC_COLOR;
+    } else {
+        glDisable(GL_BLEND);
+        glDepthFunc(GL_LESS);
+        return;
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(source, destination);
+    glDepthFunc(GL_LEQUAL);
+}
+
+void fullscreen_texture(const Texture* texture, float alpha, RenderFlags flags)
+{
+    pushRenderState();
+    fullscreenBlend(flags);
+    setOrtho(flags);
+    bindTexture(texture, flags);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glColor4f(alpha, alpha, alpha, alpha);
+    fullscreenQuad();
+    popRenderState();
+}
+
+void scrollTextureMatrix(float sx, float sy, float kx, float ky, float degrees)
+{
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glTranslatef(sx, sy, 0.0f);
+    glTranslatef(0.5f, 0.5f, 0.0f);
+    glScalef(kx, ky, 1.0f);
+    glRotatef(degrees, 0.0f, 0.0f, 1.0f);
+    glTranslatef(-0.5f, -0.5f, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+}

@@ -1,0 +1,61 @@
+// The layered show. The relief and the glow read the work area back onto
+// the picture area; the hits flash white; the mask frames the picture; three
+// pairs of faint text images scroll over it at two depths, each pair fading
+// in at its own time; the logo darkens the picture in at the end.
+#include "show/scene_layers.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+#include "render/fullscreen_quad.h"
+#include "render/post_passes.h"
+#include "render/render_state.h"
+#include "show/hits.h"
+#include "show/overlay.h"
+#include "textures/precalc.h"
+
+// The first layer of each pair shows its image at 1 x 0.75 of its size
+// across the view, the second twice as large and at another speed.
+const TextLayer textLayers[textLayerCount] = {
+    {0, 1.0f, 0.03f, 0.0f, 0.5f, 0.0f, 0.05f, 1.0f, 0.75f},
+    {0, 1.0f, 0.05f, 0.0f, 0.35f, 0.5f, -0.02f, 0.5f, 0.375f},
+    {1, 2.5f, 0.05f, 0.0f, -0.4f, 0.0f, 0.03f, 1.0f, 0.75f},
+    {1, 2.5f, 0.03f, 0.0f, -0.55f, 0.5f, 0.02f, 0.5f, 0.375f},
+    {2, 7.5f, 0.03f, 0.0f, 0.4f, -0.5f, 0.03f, 1.0f, 0.75f},
+    {2, 7.5f, 0.05f, 0.0f, -0.55f, 0.0f, 0.02f, 0.5f, 0.375f},
+};
+
+static void drawTextLayer(const TextLayer& layer, float t)
+{
+    pushRenderState();
+    applyRenderFlags(RF_INVMUL);
+    bindTexture(textTextures[layer.texture], RF_INVMUL);
+    overlay_begin(RF_INVMUL);
+    scrollTextureMatrix(layer.sx0 + layer.sxt * t, layer.sy0 + layer.syt * t, layer.kx, layer.ky, 0.0f);
+    float k = fadeRamp(t, layer.start) * layer.peak;
+    glColor4f(k, k, k, k);
+    fullscreenQuadFlipped();
+    popRenderState();
+}
+
+void scene_layers(float t)
+{
+    static const float tint[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    post_relief(screenTexture, 8.0f, RF_OFFSCREEN);
+    blur_chain_build(blurChain, 1, 1.0f, tint);
+    blur_chain_compose(blurChain, 0.15f, 0);
+    hit_flash(t, 1.0f);
+    fullscreen_texture(maskTexture, 1.0f, RF_MUL);
+    text_layers(t);
+}
+
+void text_layers(float t)
+{
+    for (const TextLayer& layer : textLayers)
+        if (t > layer.start)
+            drawTextLayer(layer, t);
+    // The logo darkens the picture where it is bright, fully from t = 14.
+    if (t > 13.5f)
+        fullscreen_texture(logoTexture, std::clamp(2.0f * (t - 13.5f), 0.0f, 1.0f), RF_INVMUL);
+}

@@ -1,0 +1,182 @@
+// The world scene. Every frame rebuilds everything from t: the backdrop is
+// four warped layers of one image, screened and multiplied; the plasma
+// darkens it in drifting bands (turning and rolling under the telephoto
+// preset); eight metaballs give a surface whose vertices, plus 512 points
+// of a wobbling sphere, are drawn as depth-sorted, depth-of-field bubbles.
+// The hits of the music switch the camera between three presets and choose
+// which points shake with the spectrum.
+#include "show/scene_world.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "geometry/isosurface.h"
+#include "geometry/particle_sizes.h"
+#include "geometry/particles.h"
+#include "geometry/radix_sort.h"
+#include "geometry/show_blobs.h"
+#include "music/spectrum.h"
+#include "render/fullscreen_quad.h"
+#include "render/post_passes.h"
+#include "render/render_state.h"
+#include "shell/lifecycle.h"
+#include "show/camera.h"
+#include "show/constants.h"
+#include "show/hits.h"
+#include "show/overlay.h"
+#include "show/plasma.h"
+#include "textures/precalc.h"
+
+// Sprite image of each particle: 0 on the surface, 1 on the sphere.
+uint8_t particleFrames[maxSortKeys];
+
+constexpr int spherePoints = 512;
+
+float worldBrightness(float t)
+{
+    if (t < 1.0f)
+        return t;
+    if (t < 14.0f)
+        return 1.0f;
+    return std::clamp(1.0f - (t - 14.0f), 0.0f, 1.0f);
+}
+
+void shakePoints(float* positions, int first, int last, float a, float b2, float t, const float levels[4])
+{
+    float k1 = std::clamp((levels[1] - 0.3f) * 0.4f, 0.0f, 1.0f);
+    float k0 = std::clamp((levels[0] - 0.6f) * 0.4f, 0.0f, 1.0f);
+    float pi = (float)PI;
+    for (int i = first; i < last; i++) {
+        float* p = positions + 3 * i;
+        p[0] = p[0] + a * k1 * std::sin(10.0f * p[1] + 256.0f * pi * t);
+        p[1] = p[1] + b2 * k0 * std::sin(10.0f * p[0] + 64.0f * pi * t);
+    }
+}
+
+// The 512 sphere points after the surface vertices, radius wobbling with
+// the two sine tables.
+static void spherePointsAt(float t, float* positions, uint8_t* frames)
+{
+    float pi = (float)PI;
+    float rowWave[16], columnWave[32];
+    for (int j = 0; j < 32; j++)
+        columnWave[j] = 0.2f * std::sin((float)j * pi / (0.25f * std::sin(4.0f * pi * t) + 2.0f) + 8.0f * pi * t);
+    for (int i = 0; i < 16; i++)
+        rowWave[i] = 0.1f * std::sin((float)i * pi / (0.25f * std::sin(3.0f * pi * t) + 2.0f) + 10.0f * pi * t);
+
+    for (int i = 0; i < 16; i++) {
+        float theta = ((float)i + 0.5f) * pi / 16.0f;
+        for (int j = 0; j < 32; j++) {
+            float phi = (float)j * pi / 16.0f;
+            float r = 0.6f * (1.0f + columnWave[j] + rowWave[i]);
+            float* p = positions + 3 * (32 * i + j);
+            p[0] = r * std::sin(phi) * std::sin(theta);
+            p[1] = r * std::cos(theta);
+            p[2] = r * std::cos(phi) * std::sin(theta);
+            frames[32 * i + j] = 1;
+        }
+    }
+}
+
+// The plasma under the telephoto preset: magnified, turning a quarter turn
+// a pattern and drifting against the eye's sideways motion.
+static void rotatingPlasma(float t, const float eye[4])
+{
+    RenderFlags flags = RF_MUL | RF_OFFSCREEN;
+    pushRenderState();
+    applyRenderFlags(flags);
+    bindTexture(plasmaTexture, flags);
+    overlay_begin(flags);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glTranslatef(-0.05f * eye[0], -0.05f * eye[1], 0.0f);
+    glTranslatef(0.5f, 0.5f, 0.0f);
+    glScalef(0.5f, 0.5f, 1.0f);
+    glRotatef(-90.0f * t, 0.0f, 0.0f, 1.0f);
+    glTranslatef(-0.5f, -0.5f, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    fullscreenQuadFlipped();
+    popRenderState();
+}
+
+int worldParticles(float t, int hits, const float levels[4], float** sizes)
+{
+    int surface = isoVertCount;
+    int count = surface + spherePoints;
+    // The frames array holds one entry per particle the sort can take.
+    if (count > maxSortKeys)
+        fatalError("dumbass");
+
+    *sizes = meshParticleSizes(isoVerts, surface, isoTris, isoTriCount, spherePoints, 0.25f);
+    std::fill(particleFrames, particleFrames + surface, (uint8_t)0);
+    spherePointsAt(t, isoVerts + 3 * surface, particleFrames + surface);
+
+    // Until the last hits all points shake, each hit switches between the
+    // surface and the sphere.
+    if (t > 11.66f)
+        shakePoints(isoVerts, 0, count, 0.3f, 0.15f, t, levels);
+    else if (hits % 2 == 1)
+        shakePoints(isoVerts, 0, surface, 0.22f, 0.15f, t, levels);
+    else
+        shakePoints(isoVerts, surface, count, 0.6f, 0.2f, t, levels);
+    return count;
+}
+
+void scene_world(float t)
+{
+    int hits = hitsReached(t);
+    int preset = hits % cameraPresetCount;
+    Blob* blobs = (Blob*)std::malloc(SHOW_BLOB_COUNT * sizeof(Blob));
+    if (!blobs)
+        fatalError("Out of memory.");
+    float b = worldBrightness(t);
+
+    resetRenderState();
+    glColor4f(b, b, b, b);
+    static const struct {
+        float dt;
+        RenderFlags flags;
+    } backdrop[4] = {{1.0f, RF_SCREEN}, {1.25f, RF_SCREEN}, {1.5f, RF_MUL}, {1.75f, RF_SCREEN}};
+    for (const auto& layer : backdrop)
+        warp_grid(backdropTexture, 16, 9, t + layer.dt, warp_field, 1.0f, 1.0f, layer.flags | RF_OFFSCREEN);
+
+    CameraPreset presets[cameraPresetCount];
+    cameraPresets(t, presets);
+    const CameraPreset& camera = presets[preset];
+
+    plasma_update(plasmaTexture, 0.3f, 4.0f * t);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (preset == 1)
+        rotatingPlasma(t, camera.eye);
+    else
+        fullscreen_texture(plasmaTexture, 1.0f, RF_MUL | RF_OFFSCREEN);
+
+    viewNear = 0.1f;
+    viewFar = 128.0f;
+    projectionShift[0] = 0.0f;
+    projectionShift[1] = 0.0f;
+    if (preset == 1) {
+        float roll = (float)PI * 0.5f * t;
+        cameraUp[0] = std::sin(roll);
+        cameraUp[1] = std::cos(roll);
+    } else {
+        cameraUp[0] = 0.0f;
+        cameraUp[1] = 1.0f;
+    }
+    cameraUp[2] = 0.0f;
+    camera_setup(camera.eye, camera.target, RF_OFFSCREEN);
+
+    showBlobs(t, blobs);
+    isoBuild(blobs, SHOW_BLOB_COUNT);
+    float* sizes = nullptr;
+    int count = worldParticles(t, hits, bandLevel, &sizes);
+    drawParticles(isoVerts, sizes, count, camera.eye, camera.target, bubbleAtlas, particleFrames, 0.03f, 1.5f, b,
+                  RF_ALPHA);
+    std::free(sizes);
+    std::free(blobs);
+}
