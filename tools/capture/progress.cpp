@@ -38,7 +38,7 @@ void progressStart(Progress* progress, long total, bool enabled)
     progress->lastDrawMs = progress->startMs;
     progress->enabled = enabled;
     progress->terminal = isatty(STDERR_FILENO) != 0;
-    if (enabled)
+    if (enabled && progress->terminal)
         draw(progress, 0, false);
 }
 
