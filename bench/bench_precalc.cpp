@@ -9,29 +9,17 @@
 
 #include <GL/gl.h>
 
-#include "shell/gl_checks.h"
+#include "bench/bench_context.h"
 #include "shell/lifecycle.h"
-#include "shell/platform.h"
-#include "shell/setup.h"
 #include "textures/blur_atlas.h"
 #include "textures/image_texture.h"
 #include "textures/jpeg.h"
 #include "textures/precalc.h"
 
-static void ignoreEvents(const SDL_Event&) {}
-
-// A hidden window with a GL context, made once.
-static void benchContext()
+static void needContext()
 {
-    if (hWnd)
-        return;
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    screenWidth = 640;
-    screenHeight = 360;
-    displayModeIndex = -1;
-    if (!createWindow(0, 32, "VORN bench", 0, 0, ignoreEvents))
+    if (!benchContext())
         fatalError("no GL context for the benchmarks");
-    checkExtensions();
 }
 
 static void deleteTexture(Texture* texture)
@@ -55,7 +43,7 @@ static void releaseAssets()
 
 static void BM_precalcAssets(benchmark::State& state)
 {
-    benchContext();
+    needContext();
     showStarted = 0;  // the loading bar draws, as at start-up
     for (auto _ : state) {
         precalcAssets();
@@ -69,7 +57,7 @@ BENCHMARK(BM_precalcAssets)->Unit(benchmark::kMillisecond);
 
 static void BM_blurAtlasTexture(benchmark::State& state)
 {
-    benchContext();
+    needContext();
     showStarted = 1;
     for (auto _ : state) {
         Texture* atlas = makeBlurAtlas("data/bubble.jpg", nullptr, alphaFromGreyDistance, "data/bubble2.jpg", nullptr,
@@ -102,7 +90,7 @@ BENCHMARK(BM_blurAtlasLevels)->Unit(benchmark::kMillisecond);
 // The filtered mipmap chain of a texture of the given size.
 static void BM_mipmapChain(benchmark::State& state)
 {
-    benchContext();
+    needContext();
     int w = (int)state.range(0), h = (int)state.range(1);
     std::vector<uint8_t> texels((size_t)w * h * 4), work(texels.size());
     for (size_t i = 0; i < texels.size(); i++)

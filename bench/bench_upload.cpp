@@ -9,31 +9,8 @@
 
 #include <GL/gl.h>
 
-#include "shell/gl_checks.h"
-#include "shell/platform.h"
-#include "shell/setup.h"
+#include "bench/bench_context.h"
 #include "textures/texture.h"
-
-static void ignoreEvents(const SDL_Event&) {}
-
-// One hidden window with a current context for every benchmark of the run.
-static bool benchContext()
-{
-    static bool ready = false;
-    if (!ready) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        screenWidth = 640;
-        screenHeight = 360;
-        displayModeIndex = -1;
-        // Another benchmark of the run may have opened the window already.
-        if (!hWnd && !createWindow(0, 32, "VORN bench", 0, 0, ignoreEvents))
-            return false;
-        checkColourAndVersion();
-        checkExtensions();
-        ready = true;
-    }
-    return true;
-}
 
 static void BM_uploadTexture(benchmark::State& state)
 {

@@ -39,6 +39,10 @@ void hit_flash(float t, float strength)
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
 
+    // Adding 0 leaves every colour as it is: away from the hits the pass
+    // sets its state and draws nothing.
+    if (k == 0.0f)
+        return;
     float z = viewNear + 0.001f;
     glColor4f(k, k, k, 1.0f);
     glBegin(GL_POLYGON);
