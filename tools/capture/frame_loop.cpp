@@ -52,13 +52,10 @@ void drawCaptureFrame(double t)
         fatalError(glErrorName(code));
 }
 
-bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, long* framesDone, double* seconds)
+bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, long* framesDone)
 {
     Progress progress;
     progressStart(&progress, span.count, progressBar);
-    FrameReadback readback;
-    readbackStart(&readback, screenWidth, screenHeight);
-    double startMs = clockMs();
     long done = 0;
     bool complete = true;
     for (long n = 0; n < span.count; n++) {
@@ -75,16 +72,14 @@ bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, l
                 complete = false;
                 break;
             }
-            readbackFrame(&readback, slot->pixels.data());
+            readFrame(screenWidth, screenHeight, slot->pixels.data());
             slot->index = n;
             outputSubmit(output, slot);
         }
         done = n + 1;
         progressUpdate(&progress, done);
     }
-    *seconds = (clockMs() - startMs) / 1000.0;
     *framesDone = done;
-    readbackEnd(&readback);
     progressEnd(&progress, done);
     return complete;
 }

@@ -26,6 +26,5 @@ void drawCaptureFrame(double t);
 
 // Renders the span, reading each frame back into the output (bench: only
 // finishing it). Returns false when stopped early by quitRequested (Ctrl-C)
-// or a failing output; *seconds is the wall time from the first frame to
-// the last one handed over.
-bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, long* framesDone, double* seconds);
+// or a failing output; *framesDone counts the frames handed over.
+bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, long* framesDone);

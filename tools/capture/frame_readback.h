@@ -1,13 +1,7 @@
 // Reading finished frames back from the GL's back buffer.
 #pragma once
 
-struct FrameReadback {
-    int width;
-    int height;
-};
-
-void readbackStart(FrameReadback* readback, int width, int height);
-// Copies the frame just drawn (RGBA, rows bottom-up) into rgba, which holds
-// width x height x 4 bytes.
-void readbackFrame(FrameReadback* readback, unsigned char* rgba);
-void readbackEnd(FrameReadback* readback);
+// Copies the frame just drawn, width x height from the lower-left corner,
+// into rgba (width x height x 4 bytes, rows bottom-up). Waits for the
+// frame's drawing to finish.
+void readFrame(int width, int height, unsigned char* rgba);

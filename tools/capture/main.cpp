@@ -78,9 +78,10 @@ int main(int argc, char** argv)
     problem = outputOpen(&output, options, options.fps, sound);
     if (!problem.empty())
         return usageError(problem);
+    // Timed from the first frame until the output is complete.
+    double startMs = clockMs();
     long done = 0;
-    double seconds = 0;
-    bool complete = captureSpan(span, &output, !options.quiet && span.count > 1, &done, &seconds);
+    bool complete = captureSpan(span, &output, !options.quiet && span.count > 1, &done);
     if (!complete && quitRequested) {
         outputAbort(&output);
         std::fprintf(stderr, "vorn-capture: stopped after %ld of %ld frames%s\n", done, span.count,
@@ -90,6 +91,7 @@ int main(int argc, char** argv)
     problem = outputFinish(&output);
     if (!problem.empty())
         return usageError(problem);
+    double seconds = (clockMs() - startMs) / 1000.0;
 
     if (options.output != OUTPUT_BENCH)
         std::printf("%s\n", options.out.c_str());
