@@ -43,7 +43,8 @@ static bool encodePng(FILE* file, const unsigned char* rgba, int width, int heig
         return false;
     }
     png_init_io(png, file);
-    png_set_compression_level(png, compressionLevel); png_set_filter(png, 0, PNG_FILTER_PAETH);
+    png_set_compression_level(png, compressionLevel);
+    png_set_filter(png, 0, PNG_FILTER_SUB);
     png_set_IHDR(png, info, (png_uint_32)width, (png_uint_32)height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
