@@ -198,11 +198,10 @@ std::string ffmpegStart(FfmpegPipe* pipe, const std::string& path, int width, in
 bool ffmpegWriteFrame(FfmpegPipe* pipe, const unsigned char* rgba)
 {
     size_t row = (size_t)pipe->width * 4;
-    static thread_local std::vector<unsigned char> flipped;
-    flipped.resize(row * (size_t)pipe->height);
+    pipe->flipped.resize(row * (size_t)pipe->height);
     for (int y = 0; y < pipe->height; y++)
-        std::memcpy(flipped.data() + (size_t)y * row, rgba + (size_t)(pipe->height - 1 - y) * row, row);
-    return writeAll(pipe->videoFd, flipped.data(), flipped.size());
+        std::memcpy(pipe->flipped.data() + (size_t)y * row, rgba + (size_t)(pipe->height - 1 - y) * row, row);
+    return writeAll(pipe->videoFd, pipe->flipped.data(), pipe->flipped.size());
 }
 
 // Closes the video input, lets the helper threads end and reaps ffmpeg;

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
 struct FfmpegPipe {
     pid_t pid = 0;           // the ffmpeg process, 0 when none runs
@@ -18,6 +19,7 @@ struct FfmpegPipe {
     std::string temporary;   // the file ffmpeg writes
     int width = 0;
     int height = 0;
+    std::vector<unsigned char> flipped;  // the frame being sent, top row first
 };
 
 // The ffmpeg program on PATH; empty when there is none.
