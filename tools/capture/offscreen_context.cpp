@@ -46,6 +46,8 @@ std::string openCaptureContext(int width, int height, int aspectItem)
     displayModeIndex = -1;
     aspectForItem(aspectItem, &aspectRatio, &aspectFactor);
 
+    // A context opened only to read the limit stays until the process ends
+    // with the usage error (closing the last one unloads the GL driver).
     int limitWidth = 0, limitHeight = 0;
     if (!createHiddenWindow(width, height, 32, "VORN capture")) {
         // Refused at this size: if the smallest size opens, the size was the
@@ -54,14 +56,11 @@ std::string openCaptureContext(int width, int height, int aspectItem)
         if (!createHiddenWindow(offscreenWidth, offscreenHeight, 32, "VORN capture"))
             fatalError("Init failed!");
         readSizeLimit(&limitWidth, &limitHeight);
-        releaseWindow();
         return sizeProblem(width, height, limitWidth, limitHeight);
     }
     readSizeLimit(&limitWidth, &limitHeight);
-    if (width > limitWidth || height > limitHeight || screenWidth != width || screenHeight != height) {
-        releaseWindow();
+    if (width > limitWidth || height > limitHeight || screenWidth != width || screenHeight != height)
         return sizeProblem(width, height, limitWidth, limitHeight);
-    }
     setupContext();
     return "";
 }
