@@ -35,9 +35,10 @@ typedef void (*WindowProcedure)(const SDL_Event& event);
 // returns the window, or null on any failure.
 SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x, int y,
                          WindowProcedure windowProcedure);
-// Opens a window that is never shown, of exactly width x height, with the
-// same context and depth fallback as createWindow, and makes the context
-// current; for rendering without a screen. Null on any failure.
+// Opens a window of width x height that is never shown, with the same
+// context and depth fallback as createWindow, and makes the context current
+// (screenWidth x screenHeight is then the size granted); for rendering
+// without a screen. Null on any failure.
 SDL_Window* createHiddenWindow(int width, int height, int depthBits, const char* title);
 // Passes an event to the window procedure given to createWindow.
 void dispatchEvent(const SDL_Event& event);
