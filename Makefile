@@ -1,4 +1,5 @@
-# Entry points: `make run` plays the demo, `make test` runs every test.
+# Entry points: `make run` plays the demo (renders it to vorn.mp4 when there
+# is no display), `make test` runs every test.
 # Both install what is missing first (Debian packages, as root or via sudo).
 
 BUILD      ?= build
@@ -18,8 +19,15 @@ build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BUILD) -j$(JOBS)
 
+# With no display the show is rendered to vorn.mp4 instead of played.
 run: build
-	./$(BUILD)/vorn
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+		echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): rendering the whole show to vorn.mp4 instead."; \
+		./$(BUILD)/vorn-capture --from 0 --fps 30 --size 1280x720 --out vorn.mp4 >/dev/null && \
+		echo "$(CURDIR)/vorn.mp4"; \
+	else \
+		./$(BUILD)/vorn; \
+	fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

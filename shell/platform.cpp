@@ -110,6 +110,32 @@ static bool openWindowWithDepth(int depthBits, const char* title, int x, int y, 
     return true;
 }
 
+// Tries each depth in turn, from the requested one down: the system chose the
+// closest pixel format rather than failing.
+static bool openWindowWithSomeDepth(int depthBits, const char* title, int x, int y, int fullscreen,
+                                    const SDL_DisplayMode* sdlMode)
+{
+    const int depths[] = {depthBits, 24, 16};
+    for (int depth : depths) {
+        if (depth > depthBits)
+            continue;
+        if (openWindowWithDepth(depth, title, x, y, fullscreen, sdlMode))
+            return true;
+    }
+    return false;
+}
+
+// Makes the new context current without vsync and reads the size granted.
+static bool makeWindowCurrent()
+{
+    if (SDL_GL_MakeCurrent(hWnd, hRC) != 0)
+        return false;
+    SDL_GL_SetSwapInterval(0);
+    // The system may not grant the mode (virtual displays, Wayland).
+    SDL_GL_GetDrawableSize(hWnd, &screenWidth, &screenHeight);
+    return true;
+}
+
 SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x, int y,
                          WindowProcedure windowProcedure)
 {
@@ -126,30 +152,25 @@ SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x
     }
     currentWindowProcedure = windowProcedure;
 
-    // The system chose the closest pixel format rather than failing:
-    // accept a shallower depth buffer when the requested one is refused.
-    const int depths[] = {depthBits, 24, 16};
-    bool opened = false;
-    for (int depth : depths) {
-        if (depth > depthBits)
-            continue;
-        if (openWindowWithDepth(depth, title, x, y, fullscreen, displayModeIndex < 0 ? nullptr : &sdlMode)) {
-            opened = true;
-            break;
-        }
-    }
-    if (!opened)
+    if (!openWindowWithSomeDepth(depthBits, title, x, y, fullscreen, displayModeIndex < 0 ? nullptr : &sdlMode))
         return nullptr;
-
     showCursor(!fullscreen);
     SDL_ShowWindow(hWnd);
-    if (SDL_GL_MakeCurrent(hWnd, hRC) != 0)
+    if (!makeWindowCurrent())
         return nullptr;
-    SDL_GL_SetSwapInterval(0);
-    // The system may not grant the mode (virtual displays, Wayland).
-    SDL_GL_GetDrawableSize(hWnd, &screenWidth, &screenHeight);
     sleepMs(1000);
     return hWnd;
+}
+
+SDL_Window* createHiddenWindow(int width, int height, int depthBits, const char* title)
+{
+    platformInit();
+    screenWidth = width;
+    screenHeight = height;
+    currentWindowProcedure = nullptr;
+    if (!openWindowWithSomeDepth(depthBits, title, 0, 0, 0, nullptr))
+        return nullptr;
+    return makeWindowCurrent() ? hWnd : nullptr;
 }
 
 void dispatchEvent(const SDL_Event& event)
@@ -182,6 +203,8 @@ void showCursor(bool visible)
 
 void showMessageBox(const char* text)
 {
+    if (!interactiveShell)
+        return;
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "VORN", text, nullptr);
 }
 

@@ -37,6 +37,11 @@ typedef void (*WindowProcedure)(const SDL_Event& event);
 // returns the window, or null on any failure.
 SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x, int y,
                          WindowProcedure windowProcedure);
+// Opens a window of width x height that is never shown, with the same
+// context and depth fallback as createWindow, and makes the context current
+// (screenWidth x screenHeight is then the size granted); for rendering
+// without a screen. Null on any failure.
+SDL_Window* createHiddenWindow(int width, int height, int depthBits, const char* title);
 // Passes an event to the window procedure given to createWindow.
 void dispatchEvent(const SDL_Event& event);
 // Takes one pending event without waiting; false when none is pending.
@@ -45,7 +50,8 @@ bool pollEvent(SDL_Event* event);
 void swapBuffers();
 void sleepMs(unsigned milliseconds);
 void showCursor(bool visible);
-// Error box titled "VORN"; returns when the user has closed it.
+// Error box titled "VORN"; returns when the user has closed it. Shows
+// nothing when interactiveShell is off.
 void showMessageBox(const char* text);
 // Back to the desktop mode (harmless when windowed).
 void restoreDisplayMode();
