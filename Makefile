@@ -5,7 +5,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= 2
 
-.PHONY: deps build run test bench asan tune images clean
+.PHONY: deps build run test bench asan tune images windows test-windows clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -37,5 +37,14 @@ tune: build
 images: build
 	./$(BUILD)/tools/gen_images data
 
+# Cross-built for 64-bit and 32-bit Windows: build-windows/vorn-win64.zip and
+# vorn-win32.zip (the libraries are built once into ~/.cache/vorn-windows).
+windows:
+	@JOBS=$(JOBS) sh tools/windows/build.sh
+
+# The 64-bit Windows build played under Wine on a virtual display.
+test-windows: windows
+	sh tools/windows/test.sh
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-windows

@@ -2,6 +2,9 @@
 #include "shell/platform.h"
 
 #include <cstdio>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "shell/lifecycle.h"
 #include "shell/setup.h"
@@ -13,6 +16,21 @@ int screenHeight = 480;
 
 static WindowProcedure currentWindowProcedure = nullptr;
 static bool videoStarted = false;
+
+void preparePlatform()
+{
+#ifdef _WIN32
+    SDL_SetMainReady();
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    while (length > 0 && path[length - 1] != L'\\')
+        length--;
+    path[length] = 0;
+    SetCurrentDirectoryW(path);
+#endif
+}
 
 void platformInit()
 {

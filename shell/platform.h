@@ -20,6 +20,10 @@ struct DisplayMode {
     int refreshRate;
 };
 
+// First thing in main. On Windows: SDL starts without an entry point of its
+// own, and the program's folder, which holds data/, becomes the working
+// folder. Nothing elsewhere (the program runs from the folder of data/).
+void preparePlatform();
 // Starts SDL's video subsystem once; fatal when there is no video driver.
 void platformInit();
 int displayModeCount();

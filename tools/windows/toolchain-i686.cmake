@@ -1,0 +1,4 @@
+# Cross toolchain for 32-bit Windows (MinGW-w64, POSIX threads).
+set(VORN_WINDOWS_TRIPLE i686-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-common.cmake)
