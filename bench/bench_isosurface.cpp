@@ -36,13 +36,13 @@ BENCHMARK(isoBuildLoneBlob)->Unit(benchmark::kMicrosecond);
 
 static void isoBuildReferenceShow(benchmark::State& state)
 {
-    static auto ref = isoref::makeState();
+    static isoref::State ref;
     float t = (float)state.range(0) / 10.0f;
     Blob blobs[SHOW_BLOB_COUNT];
     showBlobs(t, blobs);
     for (auto _ : state) {
-        isoref::build(*ref, blobs, SHOW_BLOB_COUNT);
-        benchmark::DoNotOptimize(ref->vertCount);
+        isoref::build(ref, blobs, SHOW_BLOB_COUNT);
+        benchmark::DoNotOptimize(ref.vertCount);
     }
 }
 BENCHMARK(isoBuildReferenceShow)->Arg(30)->Arg(145)->Unit(benchmark::kMicrosecond);

@@ -88,15 +88,11 @@ void compileMesh(Mesh* mesh, int flags)
         glVertexPointer(3, GL_FLOAT, 0, mesh->positions);
         glNormalPointer(GL_FLOAT, 0, mesh->normals);
         for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
-            if (pglClientActiveTextureARB)
-                pglClientActiveTextureARB(unit);
-            else if (unit != GL_TEXTURE0_ARB)
-                break;
+            pglClientActiveTextureARB(unit);
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(3, GL_FLOAT, 0, mesh->texcoords);
         }
-        if (pglClientActiveTextureARB)
-            pglClientActiveTextureARB(GL_TEXTURE0_ARB);
+        pglClientActiveTextureARB(GL_TEXTURE0_ARB);
         glDrawElements(GL_TRIANGLES, 3 * mesh->triangleCount, GL_UNSIGNED_INT, mesh->triangles);
         glPopAttrib();
         glPopClientAttrib();
@@ -107,12 +103,8 @@ void compileMesh(Mesh* mesh, int flags)
             for (int corner = 0; corner < 3; corner++) {
                 int v = mesh->triangles[3 * t + corner];
                 float s = mesh->texcoords[3 * v], tc = mesh->texcoords[3 * v + 1];
-                if (pglMultiTexCoord2fARB) {
-                    pglMultiTexCoord2fARB(GL_TEXTURE0_ARB, s, tc);
-                    pglMultiTexCoord2fARB(GL_TEXTURE1_ARB, s, tc);
-                } else {
-                    glTexCoord2f(s, tc);
-                }
+                pglMultiTexCoord2fARB(GL_TEXTURE0_ARB, s, tc);
+                pglMultiTexCoord2fARB(GL_TEXTURE1_ARB, s, tc);
                 glVertex3fv(mesh->positions + 3 * v);
             }
         }

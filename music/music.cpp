@@ -105,15 +105,21 @@ float currentShowTime()
         showTime = (float)(ms / 60000.0 * bpm * 0.0625);
         return showTime;
     }
-    sleepMs((unsigned)(int)(101.0 + 100.0 * std::sin(clockMs() * PI)));
+    // Back to the frozen position first, so that the pause replays the held
+    // stretch and the frame's spectrum follows it.
     seekToPattern(frozenTime);
+    sleepMs((unsigned)(int)(101.0 + 100.0 * std::sin(clockMs() * PI)));
     return frozenTime;
+}
+
+int patternMs(float p)
+{
+    return (int)(p * 16.0f / bpm * 60000.0f);
 }
 
 void seekToPattern(float p)
 {
-    double ms = (double)p * 16.0 / bpm * 60000.0;
-    FSOUND_Stream_SetTime(musicStream, (int)ms);
+    FSOUND_Stream_SetTime(musicStream, patternMs(p));
 }
 
 void stopMusic()

@@ -12,10 +12,12 @@ extern int musicChannel;      // -1 until the stream plays
 
 // Reads fileName whole, opens it as a stream (looping or not) and starts it.
 void startMusic(const char* fileName, float bpm, int loop);
-// The show time of this moment; while frozen, pauses 1..201 ms and puts the
-// stream back to the frozen position first.
+// The show time of this moment; while frozen, puts the stream back to the
+// frozen position, lets it play on for 1..201 ms and returns the held time.
 float currentShowTime();
-// Moves the music to pattern p: trunc(p * 16 / bpm * 60000) ms.
+// The position of pattern p: trunc(p * 16 / bpm * 60000) ms, in float.
+int patternMs(float p);
+// Moves the music to pattern p, at patternMs(p).
 void seekToPattern(float p);
 // Stream callback: a null buffer (end of a non-looping stream) ends the show.
 int streamCallback(SoundStream* stream, void* buffer, int length, void* userData);

@@ -295,18 +295,22 @@ void FSOUND_Stream_SetTime(SoundStream* stream, int ms)
 {
     if (!stream)
         return;
-    if (ms < 0)
-        ms = 0;
-    // The smallest frame that reads back as ms.
-    long long frame = ((long long)ms * outputRate + 999) / 1000;
-    if (frame > stream->frames)
-        frame = stream->frames;
+    long long frame = soundFrameAtMs(stream, ms);
     SDL_LockAudioDevice(device);
     stream->cursor = frame;
     stream->base = frame;
     stream->fillCount = 0;
     stream->ended = false;
     SDL_UnlockAudioDevice(device);
+}
+
+long long soundFrameAtMs(SoundStream* stream, int ms)
+{
+    if (!stream || ms < 0)
+        return 0;
+    // The smallest frame that reads back as ms.
+    long long frame = ((long long)ms * outputRate + 999) / 1000;
+    return frame < stream->frames ? frame : stream->frames;
 }
 
 int FSOUND_Stream_GetLengthMs(SoundStream* stream)
@@ -347,30 +351,32 @@ void soundSpectrumOf(const float* samples, float* magnitudes)
         magnitudes[k] = std::sqrt(bins[k].r * bins[k].r + bins[k].i * bins[k].i) * scale;
 }
 
+void soundSpectrumAt(SoundStream* stream, long long frame, float* magnitudes)
+{
+    // The music the listener is about to hear: the window starts at the
+    // frame; a looping stream goes on from its start, any other is silent
+    // after its end.
+    float mono[spectrumSize];
+    for (int i = 0; i < spectrumSize; i++) {
+        long long at = frame + i;
+        if (stream && at >= stream->frames && stream->loop && stream->frames > 0)
+            at %= stream->frames;
+        bool inside = stream && at >= 0 && at < stream->frames;
+        mono[i] = inside ? 0.5f * (stream->pcm[(size_t)at * 2] + stream->pcm[(size_t)at * 2 + 1]) : 0.0f;
+    }
+    soundSpectrumOf(mono, magnitudes);
+}
+
 const float* FSOUND_DSP_GetSpectrum()
 {
-    float mono[spectrumSize];
-    std::memset(mono, 0, sizeof mono);
+    long long frame = 0;
     SoundStream* stream = playing;
-    if (stream && stream->frames > 0) {
+    if (stream) {
         SDL_LockAudioDevice(device);
-        long long end = audibleFrame(stream);
+        frame = audibleFrame(stream);
         SDL_UnlockAudioDevice(device);
-        for (int i = 0; i < spectrumSize; i++) {
-            long long frame = end - spectrumSize + i;
-            if (frame < 0) {
-                if (!stream->loop)
-                    continue;
-                frame += stream->frames;
-                if (frame < 0)
-                    continue;
-            }
-            if (frame >= stream->frames)
-                continue;
-            mono[i] = 0.5f * (stream->pcm[(size_t)frame * 2] + stream->pcm[(size_t)frame * 2 + 1]);
-        }
     }
-    soundSpectrumOf(mono, spectrum);
+    soundSpectrumAt(stream, frame, spectrum);
     return spectrum;
 }
 

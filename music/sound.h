@@ -44,16 +44,26 @@ void FSOUND_SetPaused(int channel, bool paused);
 int FSOUND_Stream_GetTime(SoundStream* stream);
 // Moves the stream; negative positions clamp to 0. GetTime returns ms at once.
 void FSOUND_Stream_SetTime(SoundStream* stream, int ms);
+// The frame FSOUND_Stream_SetTime(stream, ms) puts the stream at: the
+// first one that reads back as ms, within 0 .. the stream's length.
+long long soundFrameAtMs(SoundStream* stream, int ms);
 // Length of the decoded stream in milliseconds and in sample frames.
 int FSOUND_Stream_GetLengthMs(SoundStream* stream);
 long long soundStreamFrames(SoundStream* stream);
 // The decoded samples: interleaved stereo floats at 44100 Hz.
 const float* soundStreamPcm(SoundStream* stream);
-// 512 magnitudes of the most recent 1024 audible samples (mono mix, Hann
-// window); a full-scale sine centred on a bin reads about 1.0 there.
+// The spectrum of the playing stream at its audible frame, as
+// soundSpectrumAt computes it; all zeros while nothing plays. Right after a
+// seek it describes the music from the new position on.
 const float* FSOUND_DSP_GetSpectrum();
 void FSOUND_Stream_Close(SoundStream* stream);
 void FSOUND_Close();
 
-// The spectrum of 1024 mono samples, as FSOUND_DSP_GetSpectrum computes it.
+// The spectrum at a frame of the decoded music, without playing it: 512
+// magnitudes of the 1024 samples from that frame on (the music about to be
+// heard there; mono mix, Hann window). A looping stream wraps to its start;
+// past the end of any other the samples are silence. A full-scale sine
+// centred on a bin reads about 1.0 there.
+void soundSpectrumAt(SoundStream* stream, long long frame, float* spectrum512);
+// The spectrum of 1024 mono samples, as soundSpectrumAt computes it.
 void soundSpectrumOf(const float* samples1024, float* spectrum512);

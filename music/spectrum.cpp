@@ -1,6 +1,7 @@
 // Band levels: sums over index ranges of the audible spectrum.
 #include "music/spectrum.h"
 
+#include "music/music.h"
 #include "music/sound.h"
 
 float bandLevel[4] = {0, 0, 0, 0};
@@ -19,4 +20,11 @@ void sumBands(const float* spectrum, float levels[4])
 void analysisStep()
 {
     sumBands(FSOUND_DSP_GetSpectrum(), bandLevel);
+}
+
+void analysisAt(int ms)
+{
+    float spectrum[512];
+    soundSpectrumAt(musicStream, soundFrameAtMs(musicStream, ms), spectrum);
+    sumBands(spectrum, bandLevel);
 }

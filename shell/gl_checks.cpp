@@ -79,6 +79,6 @@ void checkExtensions()
     pglMultiTexCoord2fARB = (MultiTexCoord2fProc)glProcAddress("glMultiTexCoord2fARB");
     pglActiveTextureARB = (ActiveTextureProc)glProcAddress("glActiveTextureARB");
     pglClientActiveTextureARB = (ActiveTextureProc)glProcAddress("glClientActiveTextureARB");
-    if (!pglActiveTextureARB || !pglMultiTexCoord2fARB)
+    if (!pglActiveTextureARB || !pglMultiTexCoord2fARB || !pglClientActiveTextureARB)
         fatalError("wglGetProcAddress error on multitexture!");
 }

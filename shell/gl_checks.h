@@ -16,7 +16,8 @@ extern ActiveTextureProc pglClientActiveTextureARB;
 
 // At least 24 colour bits, then the clamp mode from GL_VERSION.
 void checkColourAndVersion();
-// The two extensions, two texture units and the multitexture entry points.
+// The two extensions, two texture units and the three multitexture entry
+// points, each of which the drawing code calls unchecked.
 void checkExtensions();
 
 // True when name is a whole blank-separated name of the GL_EXTENSIONS string.

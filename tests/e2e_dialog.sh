@@ -1,7 +1,7 @@
 #!/bin/sh
 # The set-up dialog of the whole program under a virtual display: it shows
-# the splash picture, Return starts the show (which Escape ends with status
-# 0), and "Exit" ends the program with status 0 before any show window.
+# the splash picture, "Exit" ends the program with status 0 before any show
+# window, and Return starts the show, which Escape ends with status 0.
 # Arguments: the program, the source folder, a scratch folder. The dialog's
 # screenshot is kept as <scratch>/dialog.png (and copied to $VORN_SHOT_DIR
 # when that is set).
@@ -11,26 +11,23 @@
 dialog_window() {
     WIDTH= HEIGHT=
     i=0
-    while [ $i -lt 300 ]; do
+    while [ "$WIDTH" != 324 ] && [ $i -lt 300 ]; do
         win=$(xdotool search --name '^VORN$' 2>/dev/null | tail -n 1)
-        if [ -n "$win" ]; then
-            eval "$(xdotool getwindowgeometry --shell "$win")"
-            [ "$WIDTH" = 324 ] && WX=$X && WY=$Y && break
-        fi
+        [ -n "$win" ] && eval "$(xdotool getwindowgeometry --shell "$win")" && WX=$X WY=$Y
         sleep 0.1
         i=$((i + 1))
     done
     [ "$WIDTH" = 324 ] && [ "$HEIGHT" = 234 ] || fail "no 324 x 234 dialog (${WIDTH} x ${HEIGHT}): $(cat "$1")"
 }
 
-# 1. The dialog and its splash picture; "Exit" ends with status 0.
+# 1. The dialog shows the splash at client pixel (2, 2) at its own size,
+# unchanged; "Exit" ends with status 0.
 "$VORN" 2>"$WORK/exit.log" &
 PID=$!
 dialog_window "$WORK/exit.log"
 sleep 1
 import -window root "$WORK/dialog.png" || fail "no screenshot"
-[ -n "$VORN_SHOT_DIR" ] && mkdir -p "$VORN_SHOT_DIR" && cp "$WORK/dialog.png" "$VORN_SHOT_DIR/dialog.png"
-# The splash sits at client pixel (2, 2) at its own size, unchanged.
+[ -z "$VORN_SHOT_DIR" ] || { mkdir -p "$VORN_SHOT_DIR" && cp "$WORK/dialog.png" "$VORN_SHOT_DIR/dialog.png"; }
 convert "$WORK/dialog.png" -crop "320x160+$((WX + 2))+$((WY + 2))" +repage "$WORK/splash.png"
 differing=$(compare -metric AE -fuzz 2% "$WORK/splash.png" "$(dirname "$VORN")/generated/splash.ppm" null: 2>&1)
 [ "$differing" = 0 ] || fail "the splash on screen differs from the picture in $differing pixels"
@@ -40,7 +37,7 @@ differing=$(compare -metric AE -fuzz 2% "$WORK/splash.png" "$(dirname "$VORN")/g
 # dialog would be the show's.
 i=0
 while kill -0 $PID 2>/dev/null && [ $i -lt 100 ]; do
-    [ $((i % 10)) -eq 0 ] && xdotool mousemove $((WX + 270 + 25)) $((WY + 171 + 12)) click 1
+    [ $((i % 10)) -eq 0 ] && xdotool mousemove $((WX + 295)) $((WY + 183)) click 1
     for w in $(xdotool search --name '^VORN$' 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$w")"
         [ "$WIDTH" = 324 ] || fail "a show window opened after Exit"

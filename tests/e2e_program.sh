@@ -1,27 +1,33 @@
 #!/bin/sh
-# The whole program under a virtual display: it starts, prints its start-up
-# timings, renders frames, and ends with status 0 on Escape and at the end
-# of a non-looping tune; a missing tune ends it with status 1 and a message.
+# The whole program under a virtual display, started in a folder of its
+# own: it ends with status 0 at the end of a non-looping tune, after its
+# start-up timings; a missing tune ends it with status 1 and a message.
+# (Escape ending the show is checked in e2e_dialog.sh.)
 # Arguments: the program, the source folder, a scratch folder.
 . "$(dirname "$0")/support/e2e.sh"
-silent_mp3 "$WORK/long.mp3" 60
-silent_mp3 "$WORK/short.mp3" 2
 
-make_show_dir "$WORK/escape" "$WORK/long.mp3"
-start_show "$WORK/escape" "$WORK/escape.log"
-escape_ends_show "$WORK/escape.log"
-echo "escape: ok"
+# run_show NAME TUNE: runs the program in a folder holding data/ with the
+# real images and the given tune (none when empty), accepting the dialog,
+# until it ends; sets STATUS.
+run_show() {
+    rm -rf "$WORK/$1" && mkdir -p "$WORK/$1/data"
+    for f in "$SRC"/data/*; do [ "$(basename "$f")" = tune.mp3 ] || ln -s "$f" "$WORK/$1/data/"; done
+    [ -z "$2" ] || cp "$2" "$WORK/$1/data/tune.mp3"
+    (cd "$WORK/$1" && exec "$VORN" 2>"$WORK/$1.log") &
+    PID=$!
+    accept_dialog "$WORK/$1.log"
+    finish $PID 30
+}
 
-make_show_dir "$WORK/end" "$WORK/short.mp3"
-start_show "$WORK/end" "$WORK/end.log"
-wait_for_line "$WORK/end.log" "precalc in" 30 || fail "no start-up timing line"
-finish $PID 30
+# A silent 2 s tune, made with lame from raw 16-bit mono samples.
+head -c $((2 * 44100 * 2)) /dev/zero |
+    lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m - "$WORK/short.mp3" 2>/dev/null
+run_show end "$WORK/short.mp3"
 [ "$STATUS" = 0 ] || fail "end of tune: status $STATUS: $(cat "$WORK/end.log")"
+grep -q "precalc in" "$WORK/end.log" || fail "end of tune: no start-up timing line: $(cat "$WORK/end.log")"
 echo "end of tune: ok"
 
-make_show_dir "$WORK/missing" ""
-start_show "$WORK/missing" "$WORK/missing.log"
-finish $PID 30
+run_show missing ""
 [ "$STATUS" = 1 ] || fail "missing tune: status $STATUS"
 grep -q "^data/tune.mp3 not found$" "$WORK/missing.log" || fail "missing tune: $(cat "$WORK/missing.log")"
 echo "missing tune: ok"

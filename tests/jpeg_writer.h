@@ -1,14 +1,13 @@
-// Test helper: writes small JPEG files with libjpeg's compressor.
+// Test helper: small JPEG files written with libjpeg's compressor.
 #pragma once
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <jpeglib.h>
+#include <unistd.h>
 
 // A path for a scratch file of this test run.
 inline std::string scratchPath(const std::string& name)
@@ -37,10 +36,8 @@ inline void writeTestJpeg(const std::string& path, int width, int height, int co
     for (int c = 0; c < info.num_components; c++)
         info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
     jpeg_start_compress(&info, TRUE);
-    for (int y = 0; y < height; y++) {
-        JSAMPROW row = (JSAMPROW)&pixels[(size_t)y * width * components];
+    for (JSAMPROW row = (JSAMPROW)pixels.data(); info.next_scanline < info.image_height; row += width * components)
         jpeg_write_scanlines(&info, &row, 1);
-    }
     jpeg_finish_compress(&info);
     jpeg_destroy_compress(&info);
     std::fclose(file);
@@ -49,10 +46,8 @@ inline void writeTestJpeg(const std::string& path, int width, int height, int co
 // An RGB picture of one colour.
 inline std::vector<uint8_t> solidRgb(int width, int height, uint8_t r, uint8_t g, uint8_t b)
 {
-    std::vector<uint8_t> pixels((size_t)width * height * 3, r);
-    for (size_t p = 0; p < pixels.size(); p += 3) {
-        pixels[p + 1] = g;
-        pixels[p + 2] = b;
-    }
+    std::vector<uint8_t> pixels((size_t)width * height * 3);
+    for (size_t i = 0; i < pixels.size(); i++)
+        pixels[i] = i % 3 == 0 ? r : i % 3 == 1 ? g : b;
     return pixels;
 }

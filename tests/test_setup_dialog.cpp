@@ -1,6 +1,6 @@
-// The set-up dialog: which modes it offers and preselects, the aspect
-// entries, what "Run" and "Exit" store, its messages, and the dialog itself
-// driven by events under the offscreen video driver.
+// The set-up dialog: which modes it offers and preselects, what "Run"
+// stores, its messages, and the dialog itself driven by events under the
+// offscreen video driver.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -25,70 +25,46 @@ SetupDialogState stateFor(const std::vector<DisplayMode>& modes)
 
 TEST(SetupModes, KeepsWideDeepModesInOrderAndSelectsTheLast640x480)
 {
-    SetupDialogState state = stateFor({
-        {800, 600, 32, 60}, {640, 480, 32, 60}, {640, 480, 16, 60}, {512, 384, 32, 60},
-        {640, 480, 32, 75}, {1024, 768, 32, 0}, {640, 400, 32, 70}, {1280, 720, 24, 60},
-    });
-    ASSERT_EQ(state.modes.size(), 5u);
-    const int expectedIndex[] = {0, 1, 4, 5, 6};
-    for (int i = 0; i < 5; i++)
-        EXPECT_EQ(state.modes[i].modeIndex, expectedIndex[i]) << i;
-    EXPECT_STREQ(state.modes[0].text, "800 x 600, 32 bpp 60 Hz");
+    SetupDialogState state = stateFor({{800, 600, 32, 60}, {640, 480, 32, 60}, {640, 480, 16, 60}, {512, 384, 32, 60},
+                                       {640, 480, 32, 75}, {1024, 768, 32, 0}, {640, 400, 32, 70}, {1280, 720, 24, 60}});
+    std::vector<int> indices;
+    for (const ModeEntry& entry : state.modes) indices.push_back(entry.modeIndex);
+    EXPECT_EQ(indices, (std::vector<int>{0, 1, 4, 5, 6}));
     EXPECT_STREQ(state.modes[3].text, "1024 x 768, 32 bpp 0 Hz");
     // The later of two 640 x 480 modes; a 640 x 400 after it does not count.
     EXPECT_EQ(state.selectedMode, 2);
-    EXPECT_TRUE(state.fullscreenChecked);
-    EXPECT_FALSE(state.loopChecked);
-    EXPECT_EQ(state.selectedAspect, 0);
+    EXPECT_TRUE(state.fullscreenChecked && !state.loopChecked && state.selectedAspect == 0);
 }
 
 TEST(SetupModes, NoneQualifyingIsFatalAndNo640x480SelectsNothing)
 {
     const char* noModes = "Error #0004: Could not find any suitable display modes, buy some real hardware asshole!";
     EXPECT_EXIT(stateFor({}), ::testing::ExitedWithCode(1), noModes);
-    EXPECT_EXIT(stateFor({{320, 240, 32, 60}, {639, 480, 32, 60}}), ::testing::ExitedWithCode(1), noModes);
-    EXPECT_EXIT(stateFor({{640, 480, 16, 60}, {1024, 768, 24, 60}}), ::testing::ExitedWithCode(1), noModes);
-
+    EXPECT_EXIT(stateFor({{320, 240, 32, 60}, {639, 480, 32, 60}, {640, 480, 16, 60}, {1024, 768, 24, 60}}),
+                ::testing::ExitedWithCode(1), noModes);
     SetupDialogState state = stateFor({{1920, 1080, 32, 60}, {640, 480, 16, 60}});
-    ASSERT_EQ(state.modes.size(), 1u);
     EXPECT_EQ(state.selectedMode, -1);
     EXPECT_EXIT(setupDialogRun(state), ::testing::ExitedWithCode(1), error6);
 }
 
-// "Run" stores mode, flags and the chosen aspect entry; "Exit" stores nothing.
-TEST(SetupResults, RunStoresTheChoicesAndExitStoresNothing)
+TEST(SetupResults, RunStoresTheChoices)
 {
-    ASSERT_EQ(aspectEntryCount, 3);
-    const char* labels[] = {"4:3", "16:10", "16:9"};
-    const float ratios[] = {1.3333334f, 1.6f, 1.7777778f};
-    const float factors[] = {0.75f, 0.9f, 1.0f};
     SetupDialogState state = stateFor({{800, 600, 32, 60}, {640, 480, 32, 60}, {1280, 800, 32, 60}});
-
-    displayModeIndex = -1;
-    fullscreen = 1;
-    aspectFactor = 0.5f;
-    EXPECT_EQ(setupDialogExit(), 0);
-    EXPECT_EQ(displayModeIndex, -1);
-    EXPECT_EQ(fullscreen, 1);
-    EXPECT_EQ(aspectFactor, 0.5f);
-
+    const float ratios[] = {1.3333334f, 1.6f, 1.7777778f}, factors[] = {0.75f, 0.9f, 1.0f};
     for (int item = 0; item < 3; item++) {
         state.selectedMode = 2 - item;
         state.selectedAspect = item;
         state.fullscreenChecked = item != 1;
         state.loopChecked = item == 1;
         EXPECT_EQ(setupDialogRun(state), 1);
-        EXPECT_EQ(displayModeIndex, 2 - item);
-        EXPECT_EQ(fullscreen, item != 1);
-        EXPECT_EQ(loopMusic, item == 1);
-        EXPECT_STREQ(aspectLabels[item], labels[item]);
+        EXPECT_TRUE(displayModeIndex == 2 - item && fullscreen == (item != 1) && loopMusic == (item == 1)) << item;
         EXPECT_EQ(aspectRatio, ratios[item]) << item;
         EXPECT_FLOAT_EQ(aspectFactor, factors[item]) << item;
     }
     float ratio, factor;
-    EXPECT_EXIT(aspectForItem(3, &ratio, &factor), ::testing::ExitedWithCode(1),
-                "^Error #0015, your windows is a piece of shit\n");
-    EXPECT_EXIT(aspectForItem(-1, &ratio, &factor), ::testing::ExitedWithCode(1), "Error #0015");
+    for (int item : {-1, 3})
+        EXPECT_EXIT(aspectForItem(item, &ratio, &factor), ::testing::ExitedWithCode(1),
+                    "^Error #0015, your windows is a piece of shit\n");
 }
 
 // Events queue only once the video subsystem runs.
@@ -121,30 +97,14 @@ TEST_F(SetupDialogWindow, EnterRunsEscapeDoesNothingClosingIsExit)
     push(SDL_KEYDOWN, SDLK_ESCAPE);
     push(SDL_KEYDOWN, SDLK_RETURN);
     EXPECT_EQ(runSetupDialogWith(&state), 1);
-    EXPECT_EQ(displayModeIndex, 1);
-    EXPECT_EQ(aspectFactor, 1.0f);
-    EXPECT_EQ(fullscreen, 1);
+    EXPECT_TRUE(displayModeIndex == 1 && aspectFactor == 1.0f && fullscreen == 1);
 
     SetupDialogState noMode = stateFor({{800, 600, 32, 60}});
-    EXPECT_EXIT(
-        {
-            push(SDL_KEYDOWN, SDLK_RETURN);
-            runSetupDialogWith(&noMode);
-        },
-        ::testing::ExitedWithCode(1), error6);
+    EXPECT_EXIT((push(SDL_KEYDOWN, SDLK_RETURN), runSetupDialogWith(&noMode)), ::testing::ExitedWithCode(1), error6);
 }
 
-TEST_F(SetupDialogWindow, SplashPictureIsEmbeddedAndItsAbsenceFatal)
+TEST_F(SetupDialogWindow, MissingSplashPictureIsFatal)
 {
-    ASSERT_EQ(splashWidth, 320);
-    ASSERT_EQ(splashHeight, 160);
-    // A lettered logo on black: black corners, bright pixels somewhere.
-    EXPECT_EQ(splashPixels[0] | splashPixels[1] | splashPixels[2], 0);
-    int bright = 0;
-    for (int i = 0; i < 320 * 160 * 3; i++)
-        bright += splashPixels[i] > 200;
-    EXPECT_GT(bright, 2000);
-
     EXPECT_EXIT(
         {
             SDL_Init(SDL_INIT_VIDEO);

@@ -4,25 +4,22 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+#include <tuple>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "shell/gl_checks.h"
 #include "shell/lifecycle.h"
 
 namespace {
 
-TEST(GlErrorName, NamesEveryTableEntryAndUnknownCodes)
+TEST(GlErrorName, NamesTheTableEndsAndUnknownCodes)
 {
-    EXPECT_STREQ(glErrorName(0), "GL_NO_ERROR");
-    EXPECT_STREQ(glErrorName(0x500), "GL_INVALID_ENUM");
-    EXPECT_STREQ(glErrorName(0x501), "GL_INVALID_VALUE");
-    EXPECT_STREQ(glErrorName(0x502), "GL_INVALID_OPERATION");
-    EXPECT_STREQ(glErrorName(0x503), "GL_STACK_OVERFLOW");
-    EXPECT_STREQ(glErrorName(0x504), "GL_STACK_UNDERFLOW");
-    EXPECT_STREQ(glErrorName(0x505), "GL_OUT_OF_MEMORY");
-    EXPECT_STREQ(glErrorName(0x506), "UNKNOWN GL_ERROR");
-    EXPECT_STREQ(glErrorName(0x4FF), "UNKNOWN GL_ERROR");
+    for (auto [code, name] : {std::pair{0u, "GL_NO_ERROR"}, {0x500u, "GL_INVALID_ENUM"}, {0x502u, "GL_INVALID_OPERATION"},
+                              {0x505u, "GL_OUT_OF_MEMORY"}, {0x506u, "UNKNOWN GL_ERROR"}, {0x4FFu, "UNKNOWN GL_ERROR"}})
+        EXPECT_STREQ(glErrorName(code), name) << code;
 }
 
 TEST(ScopeTimer, NestedScopesRestoreTheChainAndPrintInnerFirst)
@@ -30,26 +27,18 @@ TEST(ScopeTimer, NestedScopesRestoreTheChainAndPrintInnerFirst)
     ASSERT_EQ(profileChain, nullptr);
     testing::internal::CaptureStderr();
     ScopeTimer* outer = scopeBegin("outer");
-    EXPECT_EQ(profileChain, outer);
     ScopeTimer* inner = scopeBegin("inner");
-    EXPECT_EQ(profileChain, inner);
-    EXPECT_EQ(inner->previous, outer);
+    EXPECT_TRUE(profileChain == inner && inner->previous == outer);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     scopeEnd(inner);
     EXPECT_EQ(profileChain, outer);
     scopeEnd(outer);
     EXPECT_EQ(profileChain, nullptr);
     std::string output = testing::internal::GetCapturedStderr();
-
     double innerSeconds = -1, outerSeconds = -1;
-    ASSERT_EQ(std::sscanf(output.c_str(), "inner in %lfs\nouter in %lfs\n", &innerSeconds, &outerSeconds), 2)
-        << output;
-    EXPECT_GE(innerSeconds, 0.029);
-    EXPECT_LT(innerSeconds, 1.0);
-    EXPECT_GE(outerSeconds, innerSeconds);
-    // Four decimals, as "%.4f" prints them.
-    EXPECT_NE(output.find(".", 0), std::string::npos);
-    EXPECT_EQ(output.substr(output.find('.') + 5, 3), "s\no");
+    ASSERT_EQ(std::sscanf(output.c_str(), "inner in %lfs\nouter in %lfs\n", &innerSeconds, &outerSeconds), 2) << output;
+    EXPECT_TRUE(innerSeconds >= 0.029 && innerSeconds < 1.0 && outerSeconds >= innerSeconds) << output;
+    EXPECT_EQ(output.substr(output.find('.') + 5, 3), "s\no");  // four decimals, as "%.4f" prints them
 }
 
 TEST(FatalError, PrintsTheTextAndExitsWithStatusOne)
@@ -59,30 +48,22 @@ TEST(FatalError, PrintsTheTextAndExitsWithStatusOne)
 
 TEST(HasExtension, MatchesWholeNamesOnly)
 {
+    // The last name has no blank after it; a longer name that merely begins
+    // with the wanted one does not count, nor does a prefix of a name.
     const char* list = "GL_ARB_multitexture_extra GL_EXT_abc GL_ARB_texture_env_combine";
-    EXPECT_TRUE(hasExtensionIn(list, "GL_EXT_abc"));
-    // The last name has no blank after it.
-    EXPECT_TRUE(hasExtensionIn(list, "GL_ARB_texture_env_combine"));
-    // A longer name that merely begins with the wanted one does not count.
-    EXPECT_FALSE(hasExtensionIn(list, "GL_ARB_multitexture"));
-    EXPECT_FALSE(hasExtensionIn(list, "GL_ARB_texture_env"));
-    EXPECT_FALSE(hasExtensionIn(list, "GL_EXT_ab"));
-    EXPECT_FALSE(hasExtensionIn(list, nullptr));
-    EXPECT_FALSE(hasExtensionIn(nullptr, "GL_EXT_abc"));
-    EXPECT_FALSE(hasExtensionIn("", "GL_EXT_abc"));
-    EXPECT_TRUE(hasExtensionIn("GL_ARB_multitexture", "GL_ARB_multitexture"));
+    for (auto [extensions, name, found] : {std::tuple{list, "GL_EXT_abc", true}, {list, "GL_ARB_texture_env_combine", true},
+                                           {list, "GL_ARB_multitexture", false}, {list, "GL_ARB_texture_env", false},
+                                           {list, "GL_EXT_ab", false}, {"GL_ARB_multitexture", "GL_ARB_multitexture", true},
+                                           {"", "GL_EXT_abc", false}, {nullptr, "GL_EXT_abc", false}, {list, nullptr, false}})
+        EXPECT_EQ(hasExtensionIn(extensions, name), found) << (name ? name : "null") << " in " << (extensions ? extensions : "null");
 }
 
 TEST(ClampMode, FollowsTheVersionString)
 {
-    EXPECT_EQ(clampModeForVersion("1.1"), GL_CLAMP);
-    EXPECT_EQ(clampModeForVersion("1.1.0 Vendor"), GL_CLAMP);
-    EXPECT_EQ(clampModeForVersion("1.2"), 0x812F);
-    EXPECT_EQ(clampModeForVersion("2.0"), 0x812F);
-    EXPECT_EQ(clampModeForVersion("4.5 (Compatibility Profile) Mesa 22.3.6"), 0x812F);
-    EXPECT_EQ(clampModeForVersion("OpenGL ES 3.2"), GL_CLAMP);
-    EXPECT_EQ(clampModeForVersion("3"), GL_CLAMP);
-    EXPECT_EQ(clampModeForVersion(nullptr), GL_CLAMP);
+    for (auto [version, mode] : {std::pair<const char*, GLint>{"1.1.0 Vendor", GL_CLAMP}, {"1.2", 0x812F}, {"2.0", 0x812F},
+                                 {"4.5 (Compatibility Profile) Mesa 22.3.6", 0x812F}, {"OpenGL ES 3.2", GL_CLAMP},
+                                 {"3", GL_CLAMP}, {nullptr, GL_CLAMP}})
+        EXPECT_EQ(clampModeForVersion(version), mode) << (version ? version : "null");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The temporary pool, the mipmap filter taps and the channel conversion:
 // everything of the texture layer that needs no GL context.
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,32 +17,21 @@ TEST(TempPool, BlocksAreAlignedStackedAndReleasedToAMark)
     char* first = (char*)tempmalloc(1);
     char* second = (char*)tempmalloc(1);
     char* odd = (char*)tempmalloc(37);
-    EXPECT_EQ(first, mark);
-    EXPECT_EQ(second - first, 16);
-    EXPECT_EQ(odd - second, 16);
-    EXPECT_EQ((char*)tempmalloc(0) - odd, 48);
-    tmpfree(odd + 37);  // release to the cursor changes nothing
-    EXPECT_EQ((char*)tempmalloc(0), odd + 48);
+    EXPECT_EQ(std::vector<ptrdiff_t>({first - mark, second - first, odd - second, (char*)tempmalloc(0) - odd}),
+              std::vector<ptrdiff_t>({0, 16, 16, 48}));
     tmpfree(mark);
-    EXPECT_EQ(tempmalloc(0), mark);
-
     char* block = (char*)tempmalloc(33554432 - 64);  // the whole pool, to its last byte
     char* last = (char*)tempmalloc(64);
+    EXPECT_EQ(block, mark);
     EXPECT_EQ(last - block, 33554432 - 64);
     last[63] = 1;
-    EXPECT_EQ((char*)tempmalloc(0), last + 64);
     tmpfree(block);
 }
 
 TEST(TempPoolDeathTest, ExhaustionAndOutOfOrderReleaseAreFatal)
 {
     EXPECT_EXIT(tempmalloc(33554433), ::testing::ExitedWithCode(1), "out of tempmalloc");
-    EXPECT_EXIT(
-        {
-            tempmalloc(33554432 - 64);
-            tempmalloc(65);
-        },
-        ::testing::ExitedWithCode(1), "out of tempmalloc");
+    EXPECT_EXIT((tempmalloc(33554432 - 64), tempmalloc(65)), ::testing::ExitedWithCode(1), "out of tempmalloc");
     EXPECT_EXIT(
         {
             char* block = (char*)tempmalloc(32);
@@ -76,16 +66,12 @@ TEST(UnpackChannel, ReadsOneLaneWithSquareAndBoost)
     // 0.85: 255 -> 1 + 0.15^2 x 20 = 1.45, 230 -> 0.90196 + 0.05196^2 x 20.
     const uint8_t bytes[8] = {0, 11, 255, 12, 128, 13, 230, 14};
     const float half = 128 / 255.0f, high = 230 / 255.0f, boosted = 0.9559594f;
-    struct Case {
-        bool square, boost;
-        float values[4];
-    };
-    for (const Case& c : {Case{false, false, {0, 1, half, high}}, Case{true, false, {0, 1, half * half, high * high}},
-                          Case{false, true, {0, 1.45f, half, boosted}},
-                          Case{true, true, {0, 1.45f * 1.45f, half * half, boosted * boosted}}}) {
+    for (auto [square, boost, values] : {std::tuple{false, false, std::vector<float>{0, 1, half, high}},
+                                         {true, false, {0, 1, half * half, high * high}},
+                                         {false, true, {0, 1.45f, half, boosted}},
+                                         {true, true, {0, 1.45f * 1.45f, half * half, boosted * boosted}}}) {
         float out[4];
-        unpackChannel(out, bytes, 2, 4, c.square, c.boost);
-        for (int i = 0; i < 4; i++)
-            EXPECT_NEAR(out[i], c.values[i], 1e-6f) << "square " << c.square << " boost " << c.boost << " byte " << i;
+        unpackChannel(out, bytes, 2, 4, square, boost);
+        for (int i = 0; i < 4; i++) EXPECT_NEAR(out[i], values[i], 1e-6f) << "square " << square << " boost " << boost << " byte " << i;
     }
 }

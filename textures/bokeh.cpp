@@ -3,6 +3,7 @@
 // non-zero kernel tap adds a shifted, weighted source row to the output row.
 #include "textures/bokeh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -37,8 +38,10 @@ BokehKernel makeBokehKernel(float f, int w)
             sum += k;
         }
     }
-    for (int t = 0; t < n * n; t++)
-        kernel.weights[t] /= sum;
+    // An aperture too small to cover any tap leaves every weight 0.
+    if (sum > 0.0f)
+        for (int t = 0; t < n * n; t++)
+            kernel.weights[t] /= sum;
     return kernel;
 }
 
@@ -49,6 +52,12 @@ void bokehBlur(const uint8_t* src, uint8_t* dst, float f, int w, int h)
     BokehKernel kernel = makeBokehKernel(f, w);
     int n = kernel.side;
     int shift = kernel.R + 2;
+    if (std::all_of(kernel.weights, kernel.weights + n * n, [](float k) { return k == 0.0f; })) {
+        // No aperture at all: the image stays as it is.
+        std::memcpy(dst, src, (size_t)w * h * 4);
+        std::free(kernel.weights);
+        return;
+    }
 
     // Non-zero taps of each kernel row, rightmost first: for every output
     // texel the sums then run in the order of a left-to-right scatter of

@@ -1,6 +1,6 @@
 // JPEG decoding: libjpeg decompression into RGB buffers, with every decoder
-// error and every sign of damaged data turned into a fatal error that names
-// the file.
+// error and every sign of damaged pixels turned into a fatal error that
+// names the file; harmless warnings are printed and decoding goes on.
 #include "textures/jpeg.h"
 
 #include <csetjmp>
@@ -21,6 +21,8 @@ struct JpegErrors {
     jpeg_error_mgr manager;
     jmp_buf escape;
     char message[JMSG_LENGTH_MAX];
+    const char* name;
+    void (*standardMessage)(j_common_ptr info, int level);
 };
 
 [[noreturn]] void onJpegError(j_common_ptr info)
@@ -30,24 +32,34 @@ struct JpegErrors {
     std::longjmp(errors->escape, 1);
 }
 
-// Warnings that mean the picture would come out damaged end the decoding;
-// the rest are harmless and stay quiet.
+// Warnings that mean the picture would come out damaged (truncated or
+// corrupt entropy-coded data) end the decoding. The rest leave the pixels
+// intact (stray bytes between markers, unknown revisions) and are only
+// reported, the way the standard error manager does.
 void onJpegMessage(j_common_ptr info, int level)
 {
-    if (level >= 0)
-        return;
-    switch (info->err->msg_code) {
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
-    case JWRN_MUST_RESYNC:
-    case JWRN_HUFF_BAD_CODE:
-    case JWRN_EXTRANEOUS_DATA:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-        onJpegError(info);
-    default:
-        return;
-    }
+    if (level < 0)
+        switch (info->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_ARITH_BAD_CODE:
+        case JWRN_NOT_SEQUENTIAL:
+        case JWRN_BOGUS_PROGRESSION:
+            onJpegError(info);
+        default:
+            break;
+        }
+    ((JpegErrors*)info->err)->standardMessage(info, level);
+}
+
+// A reported warning names its file.
+void showJpegMessage(j_common_ptr info)
+{
+    char text[JMSG_LENGTH_MAX];
+    (*info->err->format_message)(info, text);
+    std::fprintf(stderr, "%s: %s\n", ((JpegErrors*)info->err)->name, text);
 }
 
 }  // namespace
@@ -64,8 +76,11 @@ uint8_t* loadJpeg(const char* name, int* width, int* height)
     jpeg_decompress_struct info;
     JpegErrors errors;
     info.err = jpeg_std_error(&errors.manager);
+    errors.name = name;
+    errors.standardMessage = errors.manager.emit_message;
     errors.manager.error_exit = onJpegError;
     errors.manager.emit_message = onJpegMessage;
+    errors.manager.output_message = showJpegMessage;
     // Everything the error path needs must outlive the longjmp.
     uint8_t* volatile rgb = nullptr;
     if (setjmp(errors.escape)) {

@@ -6,5 +6,7 @@
 // (R, G, B; first row = top of the picture); the caller frees it with free().
 // Greyscale files are expanded to RGB. Every failure is fatal: a missing
 // file ("<name> not found"), damaged or truncated data, CMYK files, sizes
-// outside 2..65536 and images too large for the temporary pool.
+// outside 2..65536 and images too large for the temporary pool. Warnings
+// that leave the pixels intact (stray bytes between markers) only go to
+// standard error.
 uint8_t* loadJpeg(const char* name, int* width, int* height);

@@ -9,11 +9,16 @@
 // lead (3-9), breakdown and build-up (10), final drop (11-14), outro fading
 // to silence during pattern 15. Every row of hitRows gets a loud accent (a
 // short gap, then stab, crash, impact and boom), led in by a drum fill.
+// The mix is checked (tools/tune_check.h) before it is written; a failed
+// check writes nothing and exits with status 1.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <vector>
+
+#include "tools/tune_check.h"
 
 namespace {
 
@@ -969,6 +974,9 @@ int main(int argc, char** argv)
     }
     std::printf("gen_tune: %.3f s, peak %.3f, rms %.3f\n", double(totalSamples) / sampleRate, peak,
                 std::sqrt(energy / (2.0 * totalSamples)));
+    if (!checkTune(mix.l, mix.r, TuneLayout{double(sampleRate), rowSeconds, {std::begin(hitRows), std::end(hitRows)},
+                                            breakStart, breakEnd}))
+        return 1;
     if (!writeWav(argv[1], mix)) {
         std::fprintf(stderr, "gen_tune: cannot write %s\n", argv[1]);
         return 1;

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Regenerates data/tune.mp3: synthesises the soundtrack with the gen_tune
-# program of the given build folder and encodes it with lame (44100 Hz
-# stereo, 192 kbit/s; lame's info tag keeps the timing sample-exact).
+# program of the given build folder, which checks its mix and stops here if
+# a check fails, and encodes it with lame (44100 Hz stereo, 192 kbit/s;
+# lame's info tag keeps the timing sample-exact).
 # Usage: sh tools/make-tune.sh BUILD_DIR
 set -e
 

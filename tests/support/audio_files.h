@@ -3,9 +3,8 @@
 #include <string>
 #include <vector>
 
-// Writes a 16-bit stereo 44100 Hz WAV of the given samples (mono, -1..1,
-// duplicated to both channels) and encodes it with lame to an MP3. Returns
-// the MP3 path (in a per-process temporary folder).
+// Encodes mono samples (-1..1, 44100 Hz) with lame to an MP3 in the
+// per-process scratch folder; returns its path.
 std::string makeTestMp3(const std::string& name, const std::vector<float>& samples);
 // A sine of the given frequency and amplitude, seconds long.
 std::vector<float> sineSamples(double frequency, double amplitude, double seconds);

@@ -3,32 +3,10 @@
 # sourcing script runs again under its own virtual X display, in the
 # source folder, with VORN, SRC and WORK set.
 
-# make_show_dir DIR TUNE: a folder holding data/ with the real images and
-# the given MP3 as data/tune.mp3 (none when TUNE is empty).
-make_show_dir() {
-    rm -rf "$1"
-    mkdir -p "$1/data"
-    for f in "$SRC"/data/*; do
-        [ "$(basename "$f")" = tune.mp3 ] || ln -s "$f" "$1/data/"
-    done
-    [ -n "$2" ] && cp "$2" "$1/data/tune.mp3"
-    return 0
-}
-
-# silent_mp3 OUT SECONDS: a silent MP3 of the given length, made with lame
-# from raw 16-bit mono samples.
-silent_mp3() {
-    head -c $(( $2 * 44100 * 2 )) /dev/zero |
-        lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m - "$1" 2>/dev/null
-}
-
 # press KEY: sends a key to the program's focused window, if there is one.
 press() {
     win=$(xdotool search --name '^VORN$' 2>/dev/null | tail -n 1)
-    if [ -n "$win" ]; then
-        xdotool windowfocus "$win" 2>/dev/null
-        xdotool key --clearmodifiers "$1" 2>/dev/null
-    fi
+    [ -z "$win" ] || { xdotool windowfocus "$win"; xdotool key --clearmodifiers "$1"; } 2>/dev/null
     return 0
 }
 
@@ -42,15 +20,6 @@ wait_for_line() {
     done
     echo "timed out waiting for '$2' in $1" >&2
     return 1
-}
-
-# start_show DIR LOG: starts the program in DIR with stderr to LOG and
-# presses Return until the show starts (accepting the setup dialog) or the
-# program ends; sets PID.
-start_show() {
-    (cd "$1" && exec "$VORN" 2>"$2") &
-    PID=$!
-    accept_dialog "$2"
 }
 
 # accept_dialog LOG: presses Return until the show started by PID has
@@ -85,10 +54,7 @@ finish() {
         i=$((i + 1))
         [ $((i % 5)) -eq 0 ] && press Return
     done
-    if kill -0 "$1" 2>/dev/null; then
-        kill "$1"
-        echo "program did not end within $2 s" >&2
-    fi
+    kill -0 "$1" 2>/dev/null && kill "$1" && echo "program did not end within $2 s" >&2
     wait "$1"
     STATUS=$?
 }
