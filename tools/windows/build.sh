@@ -64,6 +64,10 @@ for arch in $ARCHES; do
     esac
     prefix=$(sh "$HERE/libraries.sh" $triple)
     build=$OUT/build-$arch
+    # pkg-config's findings stay in CMake's cache: new libraries, new build.
+    [ "$(cat "$build/libraries" 2>/dev/null)" = "$prefix" ] || rm -rf "$build"
+    mkdir -p "$build"
+    echo "$prefix" >"$build/libraries"
     cmake -S "$ROOT" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$HERE/$toolchain" \
         -DVORN_WINDOWS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release >/dev/null
     nice -n 10 cmake --build "$build" -j"$JOBS" --target vorn

@@ -13,9 +13,10 @@
 set -e
 
 TRIPLE=$1
+# LIB_CFLAGS: for the builds that do not use the toolchain files, their flags.
 case "$TRIPLE" in
-x86_64-w64-mingw32) TOOLCHAIN=toolchain-x86_64.cmake ;;
-i686-w64-mingw32) TOOLCHAIN=toolchain-i686.cmake ;;
+x86_64-w64-mingw32) TOOLCHAIN=toolchain-x86_64.cmake LIB_CFLAGS="-O2" ;;
+i686-w64-mingw32) TOOLCHAIN=toolchain-i686.cmake LIB_CFLAGS="-O2 -msse2 -mfpmath=sse -mstackrealign" ;;
 *) echo "usage: $0 x86_64-w64-mingw32|i686-w64-mingw32" >&2; exit 2 ;;
 esac
 
@@ -128,7 +129,7 @@ build_mpg123() {
     cd "$BUILD/mpg123"
     step mpg123-configure "$SOURCES/mpg123/configure" --host="$TRIPLE" --prefix="$PREFIX" \
         --enable-shared --disable-static --disable-modules --with-audio=win32 \
-        CC="$TRIPLE-gcc-posix" CFLAGS=-O2 LDFLAGS=-static-libgcc
+        CC="$TRIPLE-gcc-posix" CFLAGS="$LIB_CFLAGS" LDFLAGS=-static-libgcc
     step mpg123-build $NICE make -j"$JOBS" src/libmpg123/libmpg123.la
     step mpg123-install make install-libLTLIBRARIES install-nodist_includeHEADERS \
         install-includeHEADERS install-pkgconfigDATA lib_LTLIBRARIES=src/libmpg123/libmpg123.la \
@@ -161,7 +162,7 @@ build_imgui() {
     rm -rf "$out"
     mkdir -p "$out" "$PREFIX/include/imgui/backends" "$PREFIX/lib/pkgconfig" "$PREFIX/share/imgui/backends"
     for f in imgui imgui_draw imgui_tables imgui_widgets; do
-        step "imgui-$f" $NICE "$TRIPLE-g++-posix" -O2 -std=c++17 -I"$src" -c "$src/$f.cpp" -o "$out/$f.o"
+        step "imgui-$f" $NICE "$TRIPLE-g++-posix" $LIB_CFLAGS -std=c++17 -I"$src" -c "$src/$f.cpp" -o "$out/$f.o"
     done
     step imgui-archive "$TRIPLE-ar" rcs "$PREFIX/lib/libimgui.a" "$out"/*.o
     cp "$src"/*.h "$PREFIX/include/imgui/"

@@ -68,7 +68,9 @@ rm -rf "$WORK/missing"
 cp -r "$PACKAGE" "$WORK/missing"
 rm "$WORK/missing/data/tune.mp3"
 export VORN_EXE="$WORK/missing/vorn.exe"
-start_show "$WORK" "$WORK/missing.log"
+(cd "$WORK" && exec "$VORN" 2>"$WORK/missing.log") &
+PID=$!
+accept_dialog "$WORK/missing.log"
 finish $PID 30
 [ "$STATUS" = 1 ] || fail "missing tune: status $STATUS: $(cat "$WORK/missing.log")"
 grep -q "data/tune.mp3 not found" "$WORK/missing.log" || fail "missing tune: $(cat "$WORK/missing.log")"
