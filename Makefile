@@ -42,8 +42,10 @@ images: build
 windows:
 	@JOBS=$(JOBS) sh tools/windows/build.sh
 
-# The 64-bit Windows build played under Wine on a virtual display.
-test-windows: windows
+# The 64-bit Windows build (made first if needed) played under Wine on a
+# virtual display.
+test-windows:
+	@JOBS=$(JOBS) sh tools/windows/build.sh win64
 	sh tools/windows/test.sh
 
 clean:
