@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test bench asan fuzz soak tune images clean
+.PHONY: deps build run test bench asan fuzz soak tune images windows test-windows clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -75,5 +75,16 @@ tune: build
 images: build
 	./$(BUILD)/tools/gen_images data
 
+# Cross-built for 64-bit and 32-bit Windows: build-windows/vorn-win64.zip and
+# vorn-win32.zip (the libraries are built once into ~/.cache/vorn-windows).
+windows:
+	@JOBS=$(JOBS) sh tools/windows/build.sh
+
+# The 64-bit Windows build (made first if needed) played under Wine on a
+# virtual display.
+test-windows:
+	@JOBS=$(JOBS) sh tools/windows/build.sh win64
+	sh tools/windows/test.sh
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-windows

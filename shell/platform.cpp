@@ -3,6 +3,9 @@
 
 #include <cstdio>
 #include <string>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "shell/lifecycle.h"
 #include "shell/setup.h"
@@ -31,6 +34,21 @@ static void tryOnlyDriversWithAScreen()
         drivers += (drivers.empty() ? "" : ",") + name;
     }
     SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
+void preparePlatform()
+{
+#ifdef _WIN32
+    SDL_SetMainReady();
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    while (length > 0 && path[length - 1] != L'\\')
+        length--;
+    path[length] = 0;
+    SetCurrentDirectoryW(path);
+#endif
 }
 
 void platformInit()
