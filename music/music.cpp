@@ -76,6 +76,17 @@ void startMusic(const char* fileName, float tempo, int loop)
 
     startSound();
 
+    loadMusic(fileName, loop);
+
+    if (musicChannel < 0) {
+        musicChannel = FSOUND_Stream_PlayEx(FSOUND_FREE, musicStream, nullptr, true);
+        FSOUND_SetPaused(musicChannel, false);
+    }
+    analysisStep();
+}
+
+void loadMusic(const char* fileName, int loop)
+{
     long size = 0;
     musicImage = readWholeFile(fileName, &size);
 
@@ -90,12 +101,6 @@ void startMusic(const char* fileName, float tempo, int loop)
     }
     FSOUND_Stream_SetEndCallback(musicStream, streamCallback, nullptr);
     FSOUND_Stream_SetSyncCallback(musicStream, streamCallback, nullptr);
-
-    if (musicChannel < 0) {
-        musicChannel = FSOUND_Stream_PlayEx(FSOUND_FREE, musicStream, nullptr, true);
-        FSOUND_SetPaused(musicChannel, false);
-    }
-    analysisStep();
 }
 
 int streamCallback(SoundStream*, void* buffer, int, void*)

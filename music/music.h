@@ -17,6 +17,10 @@ void startSound();
 // Opens the sound output if needed, reads fileName whole, opens it as a
 // stream (looping or not) and starts it.
 void startMusic(const char* fileName, float bpm, int loop);
+// Reads fileName whole and opens it as musicStream without the output
+// device (startMusic's file steps; offline tools decode without playing).
+// A missing, unreadable or undecodable file is fatal.
+void loadMusic(const char* fileName, int loop);
 // The show time of this moment; while frozen, puts the stream back to the
 // frozen position, lets it play on for 1..201 ms and returns the held time.
 float currentShowTime();

@@ -9,6 +9,7 @@
 #include <mpg123.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -202,7 +203,11 @@ static bool decodeMp3(const unsigned char* data, long long size, std::vector<flo
              && channels == 2 && encoding == MPG123_ENC_FLOAT_32;
     }
     if (ok) {
-        off_t length = mpg123_length(decoder);
+        // The length comes from the file's info tag, which a damaged file
+        // can make anything: it only sizes the first allocation, and never
+        // beyond what the bytes could decode to (MPEG 2.5 at 8 kHz and
+        // 8 kbit/s, resampled, gives about 44 frames per byte).
+        off_t length = std::min((off_t)mpg123_length(decoder), (off_t)size * 64);
         if (length > 0)
             pcm->reserve((size_t)length * 2);
         unsigned char block[65536];

@@ -9,6 +9,7 @@
 
 std::atomic<int> quitRequested{0};
 int showStarted = 0;
+bool interactiveShell = true;
 ScopeTimer* profileChain = nullptr;
 
 [[noreturn]] void fatalError(const char* text)
@@ -49,7 +50,8 @@ void scopeEnd(ScopeTimer* record)
 {
     profileChain = record->previous;
     double elapsed = (clockMs() - (double)(long long)record->start) / 1000.0;
-    std::fprintf(stderr, "%s in %.4fs\n", record->label, elapsed);
+    if (interactiveShell)
+        std::fprintf(stderr, "%s in %.4fs\n", record->label, elapsed);
     delete record;
 }
 

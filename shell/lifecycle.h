@@ -9,12 +9,17 @@ extern std::atomic<int> quitRequested;
 // 0 during start-up (the loading bar draws), 1 once the show runs.
 extern int showStarted;
 
+// On (the default) for the demo. Tools that run without anyone at a screen
+// turn it off: fatal errors then show no message box and closing a
+// profiling scope prints nothing.
+extern bool interactiveShell;
+
 // Writes text to standard error, shows it in a message box, restores the
 // display mode, releases the context and window and exits with status 1.
 [[noreturn]] void fatalError(const char* text);
 
 // A profiling scope. Scopes nest strictly; closing one prints
-// "<label> in <seconds>s" to standard error.
+// "<label> in <seconds>s" to standard error (only with interactiveShell).
 struct ScopeTimer {
     const char* label;     // not owned
     ScopeTimer* previous;  // innermost open scope when this one opened

@@ -3,6 +3,12 @@
 
 #include <cstdio>
 #include <string>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "shell/lifecycle.h"
 #include "shell/setup.h"
@@ -31,6 +37,29 @@ static void tryOnlyDriversWithAScreen()
         drivers += (drivers.empty() ? "" : ",") + name;
     }
     SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
+void preparePlatform()
+{
+#ifdef _WIN32
+    SDL_SetMainReady();
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    while (length > 0 && path[length - 1] != L'\\')
+        length--;
+    path[length] = 0;
+    SetCurrentDirectoryW(path);
+#endif
+#ifdef __GLIBC__
+    // The GL driver takes and frees blocks of a megabyte now and then while
+    // the show runs. Carved from the heap, they leave holes that small
+    // long-lived blocks pin, and the heap creeps up a megabyte at a time
+    // over the minutes; blocks from 256 KiB up are mapped and given back to
+    // the system instead.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
 }
 
 void platformInit()
@@ -110,6 +139,32 @@ static bool openWindowWithDepth(int depthBits, const char* title, int x, int y, 
     return true;
 }
 
+// Tries each depth in turn, from the requested one down: the system chose the
+// closest pixel format rather than failing.
+static bool openWindowWithSomeDepth(int depthBits, const char* title, int x, int y, int fullscreen,
+                                    const SDL_DisplayMode* sdlMode)
+{
+    const int depths[] = {depthBits, 24, 16};
+    for (int depth : depths) {
+        if (depth > depthBits)
+            continue;
+        if (openWindowWithDepth(depth, title, x, y, fullscreen, sdlMode))
+            return true;
+    }
+    return false;
+}
+
+// Makes the new context current without vsync and reads the size granted.
+static bool makeWindowCurrent()
+{
+    if (SDL_GL_MakeCurrent(hWnd, hRC) != 0)
+        return false;
+    SDL_GL_SetSwapInterval(0);
+    // The system may not grant the mode (virtual displays, Wayland).
+    SDL_GL_GetDrawableSize(hWnd, &screenWidth, &screenHeight);
+    return true;
+}
+
 SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x, int y,
                          WindowProcedure windowProcedure)
 {
@@ -126,30 +181,25 @@ SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x
     }
     currentWindowProcedure = windowProcedure;
 
-    // The system chose the closest pixel format rather than failing:
-    // accept a shallower depth buffer when the requested one is refused.
-    const int depths[] = {depthBits, 24, 16};
-    bool opened = false;
-    for (int depth : depths) {
-        if (depth > depthBits)
-            continue;
-        if (openWindowWithDepth(depth, title, x, y, fullscreen, displayModeIndex < 0 ? nullptr : &sdlMode)) {
-            opened = true;
-            break;
-        }
-    }
-    if (!opened)
+    if (!openWindowWithSomeDepth(depthBits, title, x, y, fullscreen, displayModeIndex < 0 ? nullptr : &sdlMode))
         return nullptr;
-
     showCursor(!fullscreen);
     SDL_ShowWindow(hWnd);
-    if (SDL_GL_MakeCurrent(hWnd, hRC) != 0)
+    if (!makeWindowCurrent())
         return nullptr;
-    SDL_GL_SetSwapInterval(0);
-    // The system may not grant the mode (virtual displays, Wayland).
-    SDL_GL_GetDrawableSize(hWnd, &screenWidth, &screenHeight);
     sleepMs(1000);
     return hWnd;
+}
+
+SDL_Window* createHiddenWindow(int width, int height, int depthBits, const char* title)
+{
+    platformInit();
+    screenWidth = width;
+    screenHeight = height;
+    currentWindowProcedure = nullptr;
+    if (!openWindowWithSomeDepth(depthBits, title, 0, 0, 0, nullptr))
+        return nullptr;
+    return makeWindowCurrent() ? hWnd : nullptr;
 }
 
 void dispatchEvent(const SDL_Event& event)
@@ -182,6 +232,8 @@ void showCursor(bool visible)
 
 void showMessageBox(const char* text)
 {
+    if (!interactiveShell)
+        return;
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "VORN", text, nullptr);
 }
 

@@ -20,6 +20,11 @@ struct DisplayMode {
     int refreshRate;
 };
 
+// First thing in main. On Windows: SDL starts without an entry point of its
+// own, and the program's folder, which holds data/, becomes the working
+// folder. With glibc: large blocks are mapped rather than carved from the
+// heap, so a long run does not fragment it.
+void preparePlatform();
 // Starts SDL's video subsystem once; fatal, with SDL's reason, when no
 // display can be opened. Drivers without a screen are used only when
 // SDL_VIDEODRIVER names them.
@@ -37,6 +42,11 @@ typedef void (*WindowProcedure)(const SDL_Event& event);
 // returns the window, or null on any failure.
 SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x, int y,
                          WindowProcedure windowProcedure);
+// Opens a window of width x height that is never shown, with the same
+// context and depth fallback as createWindow, and makes the context current
+// (screenWidth x screenHeight is then the size granted); for rendering
+// without a screen. Null on any failure.
+SDL_Window* createHiddenWindow(int width, int height, int depthBits, const char* title);
 // Passes an event to the window procedure given to createWindow.
 void dispatchEvent(const SDL_Event& event);
 // Takes one pending event without waiting; false when none is pending.
@@ -45,7 +55,8 @@ bool pollEvent(SDL_Event* event);
 void swapBuffers();
 void sleepMs(unsigned milliseconds);
 void showCursor(bool visible);
-// Error box titled "VORN"; returns when the user has closed it.
+// Error box titled "VORN"; returns when the user has closed it. Shows
+// nothing when interactiveShell is off.
 void showMessageBox(const char* text);
 // Back to the desktop mode (harmless when windowed).
 void restoreDisplayMode();

@@ -41,6 +41,11 @@ void runSetup()
 
     if (!createWindow(fullscreen, 32, "VORN", 0, 0, windowProcedure))
         fatalError("Init failed!");
+    setupContext();
+}
+
+void setupContext()
+{
     largeTexSize = powerOfTwoAtLeast(512);
     smallTexSize = powerOfTwoAtLeast(256);
 

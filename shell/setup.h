@@ -21,6 +21,10 @@ extern Texture* setupTexture2;
 // Smallest power of two 2^k (k = 1..16) not below target.
 int powerOfTwoAtLeast(int target);
 
+// The part of the setup sequence after the window exists: the two sizes,
+// fonts, set-up textures and the OpenGL checks, on the current context.
+void setupContext();
+
 // Runs the setup sequence. Returns only when the user chose "Run" and every
 // check passed; "Exit" ends the process with status 0, failures are fatal.
 void runSetup();

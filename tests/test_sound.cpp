@@ -76,6 +76,18 @@ TEST_F(SoundLayer, DecodesFromMemoryWithExactLengthAndSeeks)
     EXPECT_EQ(FSOUND_Stream_Open(text.data(), FSOUND_NORMAL, 0, (int)text.size()), nullptr);
     EXPECT_EQ(FSOUND_GetError(), FMOD_ERR_FILE_FORMAT);
     EXPECT_EQ(FSOUND_Stream_Open(bytes.data(), FSOUND_NORMAL, 0, 0), nullptr);
+
+    // An info tag claiming 2^32 - 1 MP3 frames (found by fuzzing) opens
+    // without asking for terabytes and decodes the frames that are there.
+    std::vector<unsigned char> lying = bytes;
+    const char tag[] = "Info";
+    auto at = std::search(lying.begin(), lying.end(), tag, tag + 4);
+    ASSERT_NE(at, lying.end());
+    std::fill(at + 8, at + 12, 0xff);
+    SoundStream* damaged = FSOUND_Stream_Open(lying.data(), FSOUND_NORMAL, 0, (int)lying.size());
+    ASSERT_NE(damaged, nullptr);
+    EXPECT_NEAR(soundStreamFrames(damaged), 66150, 1152 * 2);
+    FSOUND_Stream_Close(damaged);
 }
 
 // Played for 1.2 s on the dummy device, a 0.6 s stream's position follows

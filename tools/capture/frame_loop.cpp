@@ -1,0 +1,85 @@
+// The capture's frame loop. Show time comes from the frame number alone;
+// the random state runs on from frame to frame as in the demo (two grain
+// steps a frame after the particle table of the first).
+#include "tools/capture/frame_loop.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "music/music.h"
+#include "music/spectrum.h"
+#include "render/render_state.h"
+#include "shell/lifecycle.h"
+#include "shell/platform.h"
+#include "show/timeline.h"
+#include "textures/precalc.h"
+#include "tools/capture/frame_readback.h"
+#include "tools/capture/progress.h"
+
+FrameSpan makeFrameSpan(double from, double to, double fps)
+{
+    FrameSpan span;
+    span.first = from;
+    span.framesPerPattern = fps * 960.0 / bpm;
+    // The tolerance keeps an end that falls on a frame out of the span.
+    double frames = std::ceil((to - from) * span.framesPerPattern - 1e-9);
+    span.count = frames < 1 ? 1 : (long)frames;
+    return span;
+}
+
+double frameTime(const FrameSpan& span, long n)
+{
+    return span.first + (double)n / span.framesPerPattern;
+}
+
+void startCaptureShow()
+{
+    precalcAssets();
+    resetRenderState();
+    showStarted++;
+    for (float& level : bandLevel)
+        level = 0;
+}
+
+void drawCaptureFrame(double t)
+{
+    float showTime = (float)t;
+    analysisAt(patternMs(showTime));
+    show_draw(showTime);
+    GLenum code = glGetError();
+    if (code != GL_NO_ERROR)
+        fatalError(glErrorName(code));
+}
+
+bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, long* framesDone)
+{
+    Progress progress;
+    progressStart(&progress, span.count, progressBar);
+    long done = 0;
+    bool complete = true;
+    for (long n = 0; n < span.count; n++) {
+        if (quitRequested) {
+            complete = false;
+            break;
+        }
+        drawCaptureFrame(frameTime(span, n));
+        if (output->kind == OUTPUT_BENCH) {
+            glFinish();
+        } else {
+            FrameSlot* slot = outputAcquire(output);
+            if (!slot) {
+                complete = false;
+                break;
+            }
+            readFrame(screenWidth, screenHeight, slot->pixels.data());
+            slot->index = n;
+            outputSubmit(output, slot);
+        }
+        done = n + 1;
+        progressUpdate(&progress, done);
+    }
+    *framesDone = done;
+    progressEnd(&progress, done);
+    return complete;
+}

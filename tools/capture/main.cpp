@@ -1,0 +1,101 @@
+// Entry point of vorn-capture: renders frames of the show without a screen
+// or sound card, into a PNG, a folder of PNGs or an mp4 with the
+// soundtrack, or just times them. Run from the folder that holds data/.
+#include <signal.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "music/music.h"
+#include "music/sound.h"
+#include "shell/lifecycle.h"
+#include "tools/capture/ffmpeg_pipe.h"
+#include "tools/capture/frame_loop.h"
+#include "tools/capture/frame_output.h"
+#include "tools/capture/offscreen_context.h"
+#include "tools/capture/options.h"
+#include "tools/capture/output_files.h"
+
+static const double sampleRate = 44100.0;
+
+// Ctrl-C and termination end the frame loop like the demo's quit counter.
+static void onStopSignal(int)
+{
+    quitRequested++;
+}
+
+static void installSignals()
+{
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A vanished ffmpeg shows as a failed write, with its message reported.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+static double patternsToSeconds(double patterns)
+{
+    return patterns * 960.0 / bpm;
+}
+
+int main(int argc, char** argv)
+{
+    CaptureOptions options;
+    int status = parseCaptureOptions(argc, argv, &options);
+    if (status >= 0)
+        return status;
+    interactiveShell = false;
+    installSignals();
+
+    if (options.output == OUTPUT_MP4 && findFfmpeg().empty())
+        return usageError("ffmpeg not found: install the Debian package ffmpeg");
+    std::string problem;
+    if (options.output != OUTPUT_BENCH)
+        problem = prepareOutputFolder(outputFolderOf(options.out, options.output == OUTPUT_FOLDER));
+    if (problem.empty())
+        problem = openCaptureContext(options.width, options.height, options.aspectItem);
+    if (!problem.empty())
+        return usageError(problem);
+
+    loadMusic("data/tune.mp3", 0);
+    startCaptureShow();
+
+    long long musicFrames = soundStreamFrames(musicStream);
+    double to = options.to >= 0 ? options.to : musicFrames / sampleRate * bpm / 960.0;
+    FrameSpan span = makeFrameSpan(options.from, to, options.fps);
+    if (options.output == OUTPUT_PNG)
+        span.count = 1;
+    else if (to <= options.from)
+        return usageError("--from lies beyond the end of the music; give --to");
+    double firstSecond = patternsToSeconds(options.from);
+    SoundSpan sound = {soundStreamPcm(musicStream), musicFrames, std::llround(firstSecond * sampleRate),
+                       std::llround((patternsToSeconds(to) - firstSecond) * sampleRate)};
+
+    FrameOutput output;
+    problem = outputOpen(&output, options, options.fps, sound);
+    if (!problem.empty())
+        return usageError(problem);
+    // Timed from the first frame until the output is complete.
+    double startMs = clockMs();
+    long done = 0;
+    bool complete = captureSpan(span, &output, !options.quiet && span.count > 1, &done);
+    if (!complete && quitRequested) {
+        outputAbort(&output);
+        std::fprintf(stderr, "vorn-capture: stopped after %ld of %ld frames%s\n", done, span.count,
+                     options.output == OUTPUT_MP4 ? "; no file written" : "");
+        return 130;
+    }
+    problem = outputFinish(&output);
+    if (!problem.empty())
+        return usageError(problem);
+    double seconds = (clockMs() - startMs) / 1000.0;
+
+    if (options.output != OUTPUT_BENCH)
+        std::printf("%s\n", options.out.c_str());
+    if (options.output != OUTPUT_PNG)
+        std::printf("%ld frames in %.2f s: %.1f fps\n", done, seconds, seconds > 0 ? done / seconds : 0.0);
+    return 0;
+}

@@ -1,0 +1,99 @@
+// Output folder creation, temporary names and clean-up of unfinished files.
+#include "tools/capture/output_files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+static std::mutex registryLock;
+static std::vector<std::string> unfinishedFiles;
+static std::vector<std::string> madeFolders;  // parents first
+
+static void registerCleanUp()
+{
+    static bool registered = false;
+    if (!registered) {
+        std::atexit(removeUnfinishedOutput);
+        registered = true;
+    }
+}
+
+std::string outputFolderOf(const std::string& out, bool isFolder)
+{
+    if (isFolder)
+        return out;
+    size_t slash = out.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : out.substr(0, slash);
+}
+
+std::string prepareOutputFolder(const std::string& folder)
+{
+    registerCleanUp();
+    std::string path;
+    size_t position = 0;
+    while (position != std::string::npos) {
+        size_t slash = folder.find('/', position);
+        path = folder.substr(0, slash == std::string::npos ? folder.size() : slash);
+        position = slash == std::string::npos ? slash : slash + 1;
+        if (path.empty() || path == "." || path == "..")
+            continue;
+        if (mkdir(path.c_str(), 0777) == 0) {
+            std::lock_guard<std::mutex> hold(registryLock);
+            madeFolders.push_back(path);
+        } else if (errno != EEXIST) {
+            return "cannot make the folder " + path + ": " + std::strerror(errno);
+        }
+    }
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return folder + " is not a folder";
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        return "cannot write into " + folder + ": " + std::strerror(errno);
+    return "";
+}
+
+std::string temporaryNameFor(const std::string& path)
+{
+    registerCleanUp();
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temporary = folder + "." + name + ".part";
+    std::lock_guard<std::mutex> hold(registryLock);
+    unfinishedFiles.push_back(temporary);
+    return temporary;
+}
+
+bool publishFile(const std::string& temporary, const std::string& path)
+{
+    if (std::rename(temporary.c_str(), path.c_str()) != 0)
+        return false;
+    std::lock_guard<std::mutex> hold(registryLock);
+    for (size_t i = 0; i < unfinishedFiles.size(); i++) {
+        if (unfinishedFiles[i] == temporary) {
+            unfinishedFiles.erase(unfinishedFiles.begin() + (long)i);
+            break;
+        }
+    }
+    return true;
+}
+
+void removeUnfinishedOutput()
+{
+    std::lock_guard<std::mutex> hold(registryLock);
+    for (const std::string& file : unfinishedFiles)
+        unlink(file.c_str());
+    unfinishedFiles.clear();
+    // Innermost first; a folder that received files stays.
+    for (size_t i = madeFolders.size(); i-- > 0;)
+        rmdir(madeFolders[i].c_str());
+    madeFolders.clear();
+}

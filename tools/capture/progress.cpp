@@ -1,0 +1,60 @@
+// Progress bar drawing: in place on a terminal, a plain line every few
+// seconds when standard error goes to a file or pipe.
+#include "tools/capture/progress.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "shell/lifecycle.h"
+
+static const int barWidth = 30;
+
+double progressRate(long done, double elapsedSeconds)
+{
+    return elapsedSeconds > 0 ? (double)done / elapsedSeconds : 0.0;
+}
+
+static void draw(Progress* progress, long done, bool last)
+{
+    double elapsed = (clockMs() - progress->startMs) / 1000.0;
+    double rate = progressRate(done, elapsed);
+    long left = rate > 0 ? (long)((double)(progress->total - done) / rate + 0.5) : 0;
+    int filled = progress->total > 0 ? (int)((double)done * barWidth / (double)progress->total) : barWidth;
+    char bar[barWidth + 1];
+    for (int i = 0; i < barWidth; i++)
+        bar[i] = i < filled ? '#' : '-';
+    bar[barWidth] = '\0';
+    std::fprintf(stderr, "%s[%s] %ld/%ld frames  %.1f fps  %ld:%02ld left%s", progress->terminal ? "\r" : "", bar,
+                 done, progress->total, rate, left / 60, left % 60,
+                 !progress->terminal ? "\n" : last ? "\033[K\n" : "\033[K");
+    std::fflush(stderr);
+}
+
+void progressStart(Progress* progress, long total, bool enabled)
+{
+    progress->total = total;
+    progress->startMs = clockMs();
+    progress->lastDrawMs = progress->startMs;
+    progress->enabled = enabled;
+    progress->terminal = isatty(STDERR_FILENO) != 0;
+    if (enabled && progress->terminal)
+        draw(progress, 0, false);
+}
+
+void progressUpdate(Progress* progress, long done)
+{
+    if (!progress->enabled)
+        return;
+    double now = clockMs();
+    if (now - progress->lastDrawMs < (progress->terminal ? 250.0 : 5000.0))
+        return;
+    progress->lastDrawMs = now;
+    draw(progress, done, false);
+}
+
+void progressEnd(Progress* progress, long done)
+{
+    if (progress->enabled)
+        draw(progress, done, true);
+}
