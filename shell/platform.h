@@ -22,7 +22,8 @@ struct DisplayMode {
 
 // First thing in main. On Windows: SDL starts without an entry point of its
 // own, and the program's folder, which holds data/, becomes the working
-// folder. Does nothing elsewhere.
+// folder. With glibc: large blocks are mapped rather than carved from the
+// heap, so a long run does not fragment it.
 void preparePlatform();
 // Starts SDL's video subsystem once; fatal, with SDL's reason, when no
 // display can be opened. Drivers without a screen are used only when
