@@ -4,9 +4,13 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 120
+FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
+SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test bench asan tune images clean
+.PHONY: deps build run test bench asan fuzz soak tune images windows test-windows clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -38,6 +42,32 @@ asan: deps
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The demo played for SOAK_MINUTES with the music looping and developer keys
+# pressed at random; fails on memory growth, noise on standard error or a crash.
+soak: build
+	SOAK_MINUTES=$(SOAK_MINUTES) sh tests/soak.sh $(BUILD)/vorn . $(BUILD)/soak.work
+
+# libFuzzer targets (clang) under ASan and UBSan, one per input read from
+# disk: each runs over its seed corpus (made from data/) and then on fresh
+# inputs until FUZZ_SECONDS have passed. An input that crashes, leaks or
+# runs over 1 s stops it and is saved under $(FUZZ_BUILD)/findings/.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	@sh tools/make-fuzz-seeds.sh $(FUZZ_BUILD)/seeds
+	@mkdir -p $(FUZZ_BUILD)/findings
+	@for t in $(FUZZ_TARGETS); do \
+		echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
+		mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+		dict=; [ -f fuzz/$$t.dict ] && dict=-dict=fuzz/$$t.dict; \
+		./$(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=1 -print_final_stats=1 \
+			-close_fd_mask=3 -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- $$dict \
+			$(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/seeds/$$t 2>$(FUZZ_BUILD)/fuzz_$$t.log \
+			|| { tail -n 60 $(FUZZ_BUILD)/fuzz_$$t.log; exit 1; }; \
+		grep '^stat::number_of_executed_units' $(FUZZ_BUILD)/fuzz_$$t.log; \
+	done
+
 # Regenerate the committed soundtrack and images.
 tune: build
 	sh tools/make-tune.sh $(BUILD)
@@ -45,5 +75,16 @@ tune: build
 images: build
 	./$(BUILD)/tools/gen_images data
 
+# Cross-built for 64-bit and 32-bit Windows: build-windows/vorn-win64.zip and
+# vorn-win32.zip (the libraries are built once into ~/.cache/vorn-windows).
+windows:
+	@JOBS=$(JOBS) sh tools/windows/build.sh
+
+# The 64-bit Windows build (made first if needed) played under Wine on a
+# virtual display.
+test-windows:
+	@JOBS=$(JOBS) sh tools/windows/build.sh win64
+	sh tools/windows/test.sh
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-windows

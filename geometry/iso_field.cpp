@@ -212,8 +212,16 @@ __attribute__((always_inline)) static inline void blobTerm8(IsoV8& term, const I
 
 constexpr int NORMAL_GROUPS = 2;  // groups of eight points per batch
 
+// Windows executables cannot pick a clone at load time (no ifunc): there the
+// batch is built once, for the baseline processor.
+#ifdef _WIN32
+#define NORMAL_BATCH_CLONES
+#else
+#define NORMAL_BATCH_CLONES __attribute__((target_clones("avx2", "default")))
+#endif
+
 // Field at q and at q stepped on each axis, for groups of eight points.
-__attribute__((target_clones("avx2", "default"))) static void normalBatch(
+NORMAL_BATCH_CLONES static void normalBatch(
     IsoV8 f[4][NORMAL_GROUPS], const IsoV8 q[3][NORMAL_GROUPS], int groups,
     const IsoBlobPrep* blobs, const int* list, int nlist)
 {

@@ -56,18 +56,25 @@ static unsigned char* readWholeFile(const char* fileName, long* size)
     return block;
 }
 
+void startSound()
+{
+    if (const char* problem = soundVersionProblem())
+        fatalError(problem);
+    if (!FSOUND_Init(44100, 32, 8)) {
+        char text[1024];
+        std::snprintf(text, sizeof text, "%s %s", fmodErrorText(FSOUND_GetError()), soundDeviceProblem());
+        FSOUND_Close();
+        fatalError(text);
+    }
+}
+
 void startMusic(const char* fileName, float tempo, int loop)
 {
     for (float& level : bandLevel)
         level = 0;
     bpm = tempo;
 
-    if (const char* problem = soundVersionProblem())
-        fatalError(problem);
-    if (!FSOUND_Init(44100, 32, 8)) {
-        FSOUND_Close();
-        fatalError(fmodErrorText(FSOUND_GetError()));
-    }
+    startSound();
 
     loadMusic(fileName, loop);
 

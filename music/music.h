@@ -10,7 +10,12 @@ extern float frozenTime;      // 0.0: running; anything else: held time
 extern SoundStream* musicStream;
 extern int musicChannel;      // -1 until the stream plays
 
-// Reads fileName whole, opens it as a stream (looping or not) and starts it.
+// Opens the sound output (once; the program does it first thing, so that a
+// missing device is reported before any waiting). A library too old or a
+// device that cannot be opened is fatal, naming the driver and the reason.
+void startSound();
+// Opens the sound output if needed, reads fileName whole, opens it as a
+// stream (looping or not) and starts it.
 void startMusic(const char* fileName, float bpm, int loop);
 // Reads fileName whole and opens it as musicStream without the output
 // device (startMusic's file steps; offline tools decode without playing).

@@ -9,7 +9,9 @@
 #include <mpg123.h>
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -45,6 +47,7 @@ static SDL_AudioSpec deviceSpec;
 static SoundStream* playing = nullptr;
 static int lastError = FMOD_ERR_NONE;
 static float spectrum[512];
+static char deviceProblem[512];
 
 const char* soundVersionProblem()
 {
@@ -100,9 +103,25 @@ static void audioCallback(void*, Uint8* bytes, int length)
     }
 }
 
+// Records why the device could not be opened: the driver asked for (or
+// SDL's pick) and SDL's own reason.
+static void noteDeviceProblem()
+{
+    const char* driver = SDL_getenv("SDL_AUDIODRIVER");
+    if (!driver || !*driver)
+        driver = SDL_GetCurrentAudioDriver();
+    std::snprintf(deviceProblem, sizeof deviceProblem, "Sound driver \"%s\": %s", driver ? driver : "any",
+                  SDL_GetError());
+}
+
 bool FSOUND_Init(int mixRate, int, unsigned)
 {
+    if (device) {
+        lastError = FMOD_ERR_NONE;
+        return true;
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        noteDeviceProblem();
         lastError = FMOD_ERR_INIT;
         return false;
     }
@@ -116,6 +135,7 @@ bool FSOUND_Init(int mixRate, int, unsigned)
     // SDL converts to whatever the device really takes.
     device = SDL_OpenAudioDevice(nullptr, 0, &want, &deviceSpec, 0);
     if (device == 0) {
+        noteDeviceProblem();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         lastError = FMOD_ERR_INIT;
         return false;
@@ -127,6 +147,11 @@ bool FSOUND_Init(int mixRate, int, unsigned)
 int FSOUND_GetError()
 {
     return lastError;
+}
+
+const char* soundDeviceProblem()
+{
+    return deviceProblem;
 }
 
 // libmpg123 reads the memory image through these.
@@ -178,7 +203,11 @@ static bool decodeMp3(const unsigned char* data, long long size, std::vector<flo
              && channels == 2 && encoding == MPG123_ENC_FLOAT_32;
     }
     if (ok) {
-        off_t length = mpg123_length(decoder);
+        // The length comes from the file's info tag, which a damaged file
+        // can make anything: it only sizes the first allocation, and never
+        // beyond what the bytes could decode to (MPEG 2.5 at 8 kHz and
+        // 8 kbit/s, resampled, gives about 44 frames per byte).
+        off_t length = std::min((off_t)mpg123_length(decoder), (off_t)size * 64);
         if (length > 0)
             pcm->reserve((size_t)length * 2);
         unsigned char block[65536];

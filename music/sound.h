@@ -28,9 +28,13 @@ constexpr int FMOD_ERR_INVALID_PARAM = 14;
 // message naming the one that is too old.
 const char* soundVersionProblem();
 
-// Opens the output device (the driver is SDL's choice: SDL_AUDIODRIVER).
+// Opens the output device (the driver is SDL's choice: SDL_AUDIODRIVER);
+// true at once while it is open.
 bool FSOUND_Init(int mixRate, int maxChannels, unsigned flags);
 int FSOUND_GetError();
+// Why the last failed FSOUND_Init could not open the device: the driver and
+// SDL's reason, e.g. Sound driver "nosuch": Audio target 'nosuch' not available.
+const char* soundDeviceProblem();
 // Decodes a whole MP3 memory image. Null (with the error code set) when the
 // data is not a decodable MP3.
 SoundStream* FSOUND_Stream_Open(const void* data, unsigned mode, int offset, int length);

@@ -2,13 +2,14 @@
 // clamp mode derived from its version, and the multitexture entry points.
 #pragma once
 #include <GL/gl.h>
+#include <GL/glext.h>  // Windows' gl.h stops at OpenGL 1.1
 
 // GL_CLAMP_TO_EDGE on OpenGL 1.2 and newer, else GL_CLAMP.
 extern GLint textureClampMode;
 
 // Entry points fetched at run time (gl.h already declares the plain names).
-typedef void (*MultiTexCoord2fProc)(GLenum target, GLfloat s, GLfloat t);
-typedef void (*ActiveTextureProc)(GLenum texture);
+typedef void(APIENTRY* MultiTexCoord2fProc)(GLenum target, GLfloat s, GLfloat t);
+typedef void(APIENTRY* ActiveTextureProc)(GLenum texture);
 extern MultiTexCoord2fProc pglMultiTexCoord2fARB;
 extern ActiveTextureProc pglActiveTextureARB;
 extern ActiveTextureProc pglClientActiveTextureARB;

@@ -1,8 +1,10 @@
-// Entry point of the demo. Run from the folder that holds data/.
+// Entry point of the demo.
 #include "shell/main_loop.h"
+#include "shell/platform.h"
 
 int main()
 {
+    preparePlatform();
     startUp();
     messageLoop();
     shutDown();

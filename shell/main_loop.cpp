@@ -3,8 +3,11 @@
 
 #include <GL/gl.h>
 
+#include <cstdlib>
+
 #include "music/music.h"
 #include "render/render_state.h"
+#include "shell/data_folder.h"
 #include "shell/lifecycle.h"
 #include "shell/platform.h"
 #include "shell/setup.h"
@@ -13,6 +16,11 @@
 
 void startUp()
 {
+    // What the program needs from the machine is checked before the user
+    // is asked anything: the data folder, a display and the sound output.
+    enterDataFolder();
+    platformInit();
+    startSound();
     runSetup();
 
     ScopeTimer* precalc = scopeBegin("precalc");
@@ -21,9 +29,35 @@ void startUp()
 
     resetRenderState();
     swapBuffers();
-    sleepMs(2000);
+    startPause(2000);
     showStarted++;
     startMusic("data/tune.mp3", 128.0f, loopMusic);
+}
+
+void takeStartUpEvents()
+{
+    SDL_Event event;
+    while (pollEvent(&event)) {
+        if (event.type == SDL_QUIT)
+            quitRequested++;
+        dispatchEvent(event);
+    }
+    if (quitRequested) {
+        shutDown();
+        std::exit(0);
+    }
+}
+
+void startPause(unsigned milliseconds)
+{
+    double start = clockMs();
+    for (;;) {
+        takeStartUpEvents();
+        double left = milliseconds - (clockMs() - start);
+        if (left <= 0)
+            break;
+        sleepMs(left < 10 ? (unsigned)left : 10);
+    }
 }
 
 void renderFrame()

@@ -6,8 +6,17 @@
 #include <deque>
 #include <vector>
 
-#include <GL/glu.h>
+#ifdef _WIN32
+#include <windows.h>
+#include <cstdio>
+#include <string>
+#else
 #include <fontconfig/fontconfig.h>
+#endif
+#include <GL/glu.h>
+#ifndef GLAPIENTRY
+#define GLAPIENTRY APIENTRY  // the tessellator's callback convention (MinGW's gl.h)
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -29,6 +38,32 @@ unsigned windows1252ToUnicode(unsigned char code)
     return code;
 }
 
+#ifdef _WIN32
+// Windows has no fontconfig. The pattern's family is Arial, regular or
+// ":bold": the system's own from its fonts folder, else Liberation Sans of
+// the same metrics from fonts\ in the working folder (the program's own,
+// which ships it).
+bool findFontFile(const char* pattern, std::vector<char>* path, int* faceIndex)
+{
+    bool bold = std::strstr(pattern, ":bold") != nullptr;
+    char windowsFolder[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windowsFolder, MAX_PATH);
+    std::string candidates[2] = {
+        std::string(windowsFolder, length < MAX_PATH ? length : 0) + (bold ? "\\Fonts\\arialbd.ttf" : "\\Fonts\\arial.ttf"),
+        bold ? "fonts\\LiberationSans-Bold.ttf" : "fonts\\LiberationSans-Regular.ttf",
+    };
+    for (const std::string& file : candidates) {
+        FILE* probe = std::fopen(file.c_str(), "rb");
+        if (!probe)
+            continue;
+        std::fclose(probe);
+        path->assign(file.c_str(), file.c_str() + file.size() + 1);
+        *faceIndex = 0;
+        return true;
+    }
+    return false;
+}
+#else
 bool findFontFile(const char* pattern, std::vector<char>* path, int* faceIndex)
 {
     FcPattern* query = FcNameParse((const FcChar8*)pattern);
@@ -52,6 +87,7 @@ bool findFontFile(const char* pattern, std::vector<char>* path, int* faceIndex)
         FcPatternDestroy(match);
     return found;
 }
+#endif
 
 // A glyph outline flattened into closed polygons, in em units.
 struct Contour {

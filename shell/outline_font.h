@@ -29,7 +29,9 @@ bool buildOutlineFont(const char* fontPattern, int first, int count, GLuint list
                       GlyphMetricsFloat* metrics);
 
 // The file (null-terminated) and face index fontconfig chooses for a
-// pattern such as "Arial:bold"; false when it knows no font at all.
+// pattern such as "Arial:bold"; false when it knows no font at all. On
+// Windows: Arial from the system's fonts folder, else the Liberation Sans
+// shipped beside the program.
 bool findFontFile(const char* pattern, std::vector<char>* path, int* faceIndex);
 
 // The Unicode character of a Windows-1252 code.

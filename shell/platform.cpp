@@ -2,6 +2,10 @@
 #include "shell/platform.h"
 
 #include <cstdio>
+#include <string>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "shell/lifecycle.h"
 #include "shell/setup.h"
@@ -14,13 +18,51 @@ int screenHeight = 480;
 static WindowProcedure currentWindowProcedure = nullptr;
 static bool videoStarted = false;
 
+// SDL falls back to a driver without a screen when no real one starts; the
+// show would then go on invisibly. Unless a driver is asked for by name
+// (SDL_VIDEODRIVER), only those with a screen are tried.
+static void tryOnlyDriversWithAScreen()
+{
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (asked && *asked)
+        return;
+    std::string drivers;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); i++) {
+        std::string name = SDL_GetVideoDriver(i);
+        if (name == "offscreen" || name == "dummy" || name == "evdev")
+            continue;
+        drivers += (drivers.empty() ? "" : ",") + name;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
+void preparePlatform()
+{
+#ifdef _WIN32
+    SDL_SetMainReady();
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    while (length > 0 && path[length - 1] != L'\\')
+        length--;
+    path[length] = 0;
+    SetCurrentDirectoryW(path);
+#endif
+}
+
 void platformInit()
 {
     if (videoStarted)
         return;
+    tryOnlyDriversWithAScreen();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        const char* display = SDL_getenv("DISPLAY");
+        const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+        bool unset = (!display || !*display) && (!wayland || !*wayland);
         char text[512];
-        std::snprintf(text, sizeof text, "Cannot start video: %s", SDL_GetError());
+        std::snprintf(text, sizeof text, "No display could be opened: %s%s", SDL_GetError(),
+                      unset ? " (DISPLAY and WAYLAND_DISPLAY are unset)" : "");
         fatalError(text);
     }
     videoStarted = true;

@@ -20,7 +20,13 @@ struct DisplayMode {
     int refreshRate;
 };
 
-// Starts SDL's video subsystem once; fatal when there is no video driver.
+// First thing in main. On Windows: SDL starts without an entry point of its
+// own, and the program's folder, which holds data/, becomes the working
+// folder. Does nothing elsewhere.
+void preparePlatform();
+// Starts SDL's video subsystem once; fatal, with SDL's reason, when no
+// display can be opened. Drivers without a screen are used only when
+// SDL_VIDEODRIVER names them.
 void platformInit();
 int displayModeCount();
 // index -1 is the current desktop mode. False when there is no such mode.

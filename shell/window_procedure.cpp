@@ -19,11 +19,14 @@ static void toggleFreeze()
     frozenTime = (float)(FSOUND_Stream_GetTime(musicStream) / 60000.0 * bpm * 0.0625);
 }
 
-// PgUp and PgDn: one pattern back or forward from the current one.
+// PgUp and PgDn: one pattern back or forward from the current one. While
+// frozen the step lasts only until the next frame puts the stream back, so
+// it starts from the held time without the freeze pause: a burst of keys
+// must not hold the program up for a tenth of a second per key.
 static void stepPattern(int direction)
 {
-    double pattern = std::floor(currentShowTime()) + direction;
-    seekToPattern((float)pattern);
+    double from = frozenTime != 0.0f ? frozenTime : currentShowTime();
+    seekToPattern((float)(std::floor(from) + direction));
 }
 
 void windowProcedure(const SDL_Event& event)

@@ -3,8 +3,11 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <random>
 #include <thread>
+#include <vector>
 
 #include "music/music.h"
 #include "music/sound.h"
@@ -14,6 +17,7 @@
 #include "shell/window_procedure.h"
 #include "tests/support/audio_files.h"
 #include "tests/support/gl_context.h"
+#include "textures/loading_bar.h"
 
 namespace {
 
@@ -111,17 +115,23 @@ Uint32 giveUp(Uint32, void*)
     return 0;
 }
 
-TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoop)
+// Escape and closing the window end the show's loop; during the loading bar
+// and the start pause they end the process at once, with status 0.
+TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoopOrTheStartUp)
 {
     ASSERT_NE(createWindow(0, 32, "VORN test", 0, 0, windowProcedure), nullptr) << SDL_GetError();
     pinGlDriver();
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 
     // Closing the window posts the quit event, which the loop counts.
     SDL_Event close{};
-    close.window = {SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
-    for (SDL_Event event : {keyDown(SDLK_ESCAPE), close}) {
-        event.window.windowID = SDL_GetWindowID(hWnd);  // same place as key.windowID
+    close.window = {SDL_WINDOWEVENT, 0, SDL_GetWindowID(hWnd), SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
+    SDL_Event escape = keyDown(SDLK_ESCAPE);
+    // SDL ends each round of polling at a mark in its queue, so the quit event
+    // posted for the close would come a frame later; no frame can be drawn
+    // here (nothing is loaded).
+    SDL_EventState(SDL_POLLSENTINEL, SDL_IGNORE);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    for (SDL_Event event : {escape, close}) {
         quitRequested = 0;
         SDL_PushEvent(&event);
         SDL_TimerID timer = SDL_AddTimer(5000, giveUp, nullptr);
@@ -131,7 +141,56 @@ TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoop)
         EXPECT_EQ(quitRequested, 1);
         SDL_RemoveTimer(timer);
     }
+
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    quitRequested = 0;
+    EXPECT_EXIT((SDL_PushEvent(&escape), drawLoadingBar()), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((SDL_PushEvent(&close), startPause(30000)), testing::ExitedWithCode(0), "");
     releaseWindow();
+}
+
+// A second of music per tone: the spectrum's peak tells where the music is.
+int toneBin(int second) { return 24 + 8 * second; }
+
+// Hundreds of developer keys in bursts, Page Down far past the end of a
+// looping tune: the keys are taken without delay, and after each burst the
+// show time lies inside the music and the heard music is the one at that
+// show time.
+TEST_F(DeveloperKeys, AStormOfKeysKeepsShowTimeInsideTheMusicAndInStep)
+{
+    const int seconds = 24;
+    std::vector<float> samples;
+    for (int s = 0; s < seconds; s++) {
+        std::vector<float> tone = sineSamples(toneBin(s) * 44100.0 / 1024.0, 0.5, 1.0);
+        samples.insert(samples.end(), tone.begin(), tone.end());
+    }
+    stopMusic();
+    startTestMusic(makeTestMp3("storm", samples), 1);
+    const float lengthPatterns = seconds / 7.5f;
+
+    std::mt19937 random(1234);
+    const SDL_Keycode keys[] = {SDLK_PAGEDOWN, SDLK_PAGEDOWN, SDLK_PAGEUP, SDLK_HOME, SDLK_PAUSE};
+    int pressed = 0;
+    for (int burst = 0; burst < 12; burst++) {
+        auto start = std::chrono::steady_clock::now();
+        int count = 1 + (int)(random() % 60);
+        for (int i = 0; i < count; i++, pressed++)
+            press(keys[random() % 5], i > 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << count << " keys";
+
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 300));
+        float time = currentShowTime();
+        const float* spectrum = FSOUND_DSP_GetSpectrum();
+        ASSERT_GE(time, 0.0f);
+        ASSERT_LE(time, lengthPatterns);
+        // The analysis window may reach into the next second.
+        int second = (int)(time * 7.5f) % seconds;
+        int peak = int(std::max_element(spectrum, spectrum + 512) - spectrum);
+        EXPECT_TRUE(peak == toneBin(second) || peak == toneBin((second + 1) % seconds))
+            << "show time " << time << " (second " << second << "), music at bin " << peak;
+    }
+    EXPECT_GT(pressed, 200);
+    EXPECT_EQ(quitRequested, 0);
 }
 
 }  // namespace

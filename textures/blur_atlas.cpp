@@ -74,42 +74,50 @@ void writeAtlasHalf(uint8_t* atlas, uint8_t* source, int w0, int h0, int firstCo
     std::free(blurred);
 }
 
+uint8_t* blurAtlasTexels(const AtlasPicture& first, const AtlasPicture& second, void (*halfDone)())
+{
+    int w = first.width, h = first.height;
+    if (second.width != w || second.height != h)
+        return nullptr;
+    uint8_t* source = (uint8_t*)std::calloc((size_t)w * h, 4);
+    uint8_t* atlas = (uint8_t*)std::calloc((size_t)w * h * 8, 4);
+    fillAtlasSource(source, first.rgb, first.alphaRgb, first.alphaFunction, w, h);
+    writeAtlasHalf(atlas, source, w, h, 0);
+    if (halfDone)
+        halfDone();
+    fillAtlasSource(source, second.rgb, second.alphaRgb, second.alphaFunction, w, h);
+    writeAtlasHalf(atlas, source, w, h, 2 * w);
+    std::free(source);
+    return atlas;
+}
+
 Texture* makeBlurAtlas(const char* name0, const char* alphaName0, AlphaFunction alphaFunction0, const char* name1,
                        const char* alphaName1, AlphaFunction alphaFunction1, RenderFlags flags)
 {
     flags &= RF_CREATE_MASK;
-    int alphaWidth = 0, alphaHeight = 0, w0, h0;
-    uint8_t* alphaRgb = alphaName0 ? loadJpeg(alphaName0, &alphaWidth, &alphaHeight) : nullptr;
-    uint8_t* rgb = loadJpeg(name0, &w0, &h0);
-    if (alphaRgb)
-        checkAlphaSize(alphaName0, alphaWidth, alphaHeight, name0, w0, h0);
-    int atlasWidth = 4 * w0, atlasHeight = 2 * h0;
-    if (!(flags & RF_NOMIPMAP))
-        reserveUploadScratch(atlasWidth, atlasHeight);
-
-    uint8_t* source = (uint8_t*)std::calloc((size_t)w0 * h0, 4);
-    uint8_t* atlas = (uint8_t*)std::calloc((size_t)atlasWidth * atlasHeight, 4);
-    fillAtlasSource(source, rgb, alphaRgb, alphaFunction0, w0, h0);
-    writeAtlasHalf(atlas, source, w0, h0, 0);
-    std::free(rgb);
-    std::free(alphaRgb);
-    drawLoadingBar();
-
-    int w1, h1;
-    alphaRgb = alphaName1 ? loadJpeg(alphaName1, &alphaWidth, &alphaHeight) : nullptr;
-    rgb = loadJpeg(name1, &w1, &h1);
-    if (w1 != w0 || h1 != h0) {
+    AtlasPicture pictures[2] = {{nullptr, nullptr, alphaFunction0, 0, 0}, {nullptr, nullptr, alphaFunction1, 0, 0}};
+    const char* names[2] = {name0, name1};
+    const char* alphaNames[2] = {alphaName0, alphaName1};
+    for (int i = 0; i < 2; i++) {
+        AtlasPicture& picture = pictures[i];
+        int alphaWidth = 0, alphaHeight = 0;
+        if (alphaNames[i])
+            picture.alphaRgb = loadJpeg(alphaNames[i], &alphaWidth, &alphaHeight);
+        picture.rgb = loadJpeg(names[i], &picture.width, &picture.height);
+        if (picture.alphaRgb)
+            checkAlphaSize(alphaNames[i], alphaWidth, alphaHeight, names[i], picture.width, picture.height);
+        if (i == 0 && !(flags & RF_NOMIPMAP))
+            reserveUploadScratch(4 * picture.width, 2 * picture.height);
+    }
+    uint8_t* atlas = blurAtlasTexels(pictures[0], pictures[1], drawLoadingBar);
+    if (!atlas) {
         char text[2048];
         std::snprintf(text, sizeof text, "vitun läski älä lataa erikokosii texturei: %s", name1);
         fatalError(text);
     }
-    if (alphaRgb)
-        checkAlphaSize(alphaName1, alphaWidth, alphaHeight, name1, w1, h1);
-    fillAtlasSource(source, rgb, alphaRgb, alphaFunction1, w0, h0);
-    writeAtlasHalf(atlas, source, w0, h0, 2 * w0);
-    std::free(rgb);
-    std::free(alphaRgb);
-
-    std::free(source);
-    return finishTexture(atlasWidth, atlasHeight, atlas, 0.25f, 0.5f, 0.5f, flags, 2);
+    for (AtlasPicture& picture : pictures) {
+        std::free((void*)picture.rgb);
+        std::free((void*)picture.alphaRgb);
+    }
+    return finishTexture(4 * pictures[0].width, 2 * pictures[0].height, atlas, 0.25f, 0.5f, 0.5f, flags, 2);
 }

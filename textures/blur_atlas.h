@@ -23,6 +23,22 @@ void fillAtlasSource(uint8_t* texels, const uint8_t* rgb, const uint8_t* alphaRg
 // source is used as working memory and ends up reduced.
 void writeAtlasHalf(uint8_t* atlas, uint8_t* source, int w0, int h0, int firstColumn);
 
+// One picture of the atlas: width x height RGB, with alpha from the red byte
+// of alphaRgb (same size) when given, else from alphaFunction when given,
+// else 0.
+struct AtlasPicture {
+    const uint8_t* rgb;
+    const uint8_t* alphaRgb;
+    AlphaFunction alphaFunction;
+    int width, height;
+};
+
+// The texels of the atlas of two pictures: 4 w x 2 h RGBA, the first
+// picture's levels from column 0, the second's from column 2 w. Both must
+// be w x h: null when their sizes differ. halfDone (may be null) is called
+// once the first half is written. The caller frees the result with free().
+uint8_t* blurAtlasTexels(const AtlasPicture& first, const AtlasPicture& second, void (*halfDone)());
+
 // The atlas texture of two equally sized JPEG images (4 w0 x 2 h0 texels,
 // scale (0.25, 0.5, 0.5), frameLayout 2). Advances the loading bar twice.
 Texture* makeBlurAtlas(const char* name0, const char* alphaName0, AlphaFunction alphaFunction0, const char* name1,

@@ -1,12 +1,14 @@
-// JPEG decoding: libjpeg decompression into RGB buffers, with every decoder
-// error and every sign of damaged pixels turned into a fatal error that
-// names the file; harmless warnings are printed and decoding goes on.
+// JPEG decoding: libjpeg decompression of memory images into RGB buffers,
+// with every decoder error and every sign of damaged pixels turned into a
+// refusal that names the file (fatal when loading a file); harmless
+// warnings are printed and decoding goes on.
 #include "textures/jpeg.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -64,15 +66,9 @@ void showJpegMessage(j_common_ptr info)
 
 }  // namespace
 
-uint8_t* loadJpeg(const char* name, int* width, int* height)
+uint8_t* decodeJpeg(const uint8_t* bytes, size_t size, const char* name, int* width, int* height, char* error,
+                    size_t errorSize)
 {
-    char text[JMSG_LENGTH_MAX + 1024];
-    FILE* file = std::fopen(name, "rb");
-    if (!file) {
-        std::snprintf(text, sizeof text, "%s not found", name);
-        fatalError(text);
-    }
-
     jpeg_decompress_struct info;
     JpegErrors errors;
     info.err = jpeg_std_error(&errors.manager);
@@ -85,13 +81,12 @@ uint8_t* loadJpeg(const char* name, int* width, int* height)
     uint8_t* volatile rgb = nullptr;
     if (setjmp(errors.escape)) {
         jpeg_destroy_decompress(&info);
-        std::fclose(file);
         std::free(rgb);
-        std::snprintf(text, sizeof text, "%s: bad JPEG data: %s", name, errors.message);
-        fatalError(text);
+        std::snprintf(error, errorSize, "%s: bad JPEG data: %s", name, errors.message);
+        return nullptr;
     }
     jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, file);
+    jpeg_mem_src(&info, bytes, (unsigned long)size);
     jpeg_read_header(&info, TRUE);
 
     const char* refusal = nullptr;
@@ -102,15 +97,18 @@ uint8_t* loadJpeg(const char* name, int* width, int* height)
     else if (info.image_width < 2 || info.image_height < 2 || info.image_width > 65536 || info.image_height > 65536)
         refusal = "image size must be 2 to 65536 pixels each way";
     if (refusal) {
-        std::snprintf(text, sizeof text, "%s: %u x %u: %s", name, (unsigned)info.image_width,
+        std::snprintf(error, errorSize, "%s: %u x %u: %s", name, (unsigned)info.image_width,
                       (unsigned)info.image_height, refusal);
         jpeg_destroy_decompress(&info);
-        std::fclose(file);
-        fatalError(text);
+        return nullptr;
     }
     // Every picture ends up uploaded through the temporary pool; one whose
     // texels cannot fit there is refused before anything is allocated.
-    tmpfree(tempmalloc((size_t)info.image_width * info.image_height * 4));
+    if ((size_t)info.image_width * info.image_height * 4 > tempAvailable()) {
+        std::snprintf(error, errorSize, "out of tempmalloc");
+        jpeg_destroy_decompress(&info);
+        return nullptr;
+    }
 
     // Greyscale is expanded by the decoder; YCbCr and RGB decode to RGB.
     info.out_color_space = JCS_RGB;
@@ -129,8 +127,27 @@ uint8_t* loadJpeg(const char* name, int* width, int* height)
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    std::fclose(file);
     *width = w;
     *height = h;
+    return rgb;
+}
+
+uint8_t* loadJpeg(const char* name, int* width, int* height)
+{
+    char text[JMSG_LENGTH_MAX + 1024];
+    FILE* file = std::fopen(name, "rb");
+    if (!file) {
+        std::snprintf(text, sizeof text, "%s not found", name);
+        fatalError(text);
+    }
+    std::vector<uint8_t> bytes;
+    uint8_t block[65536];
+    size_t got;
+    while ((got = std::fread(block, 1, sizeof block, file)) > 0)
+        bytes.insert(bytes.end(), block, block + got);
+    std::fclose(file);
+    uint8_t* rgb = decodeJpeg(bytes.data(), bytes.size(), name, width, height, text, sizeof text);
+    if (!rgb)
+        fatalError(text);
     return rgb;
 }

@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include "shell/lifecycle.h"
+#include "shell/main_loop.h"
 #include "shell/platform.h"
 
 float loadingProgress = 0.0f;
@@ -52,5 +53,6 @@ void drawLoadingBar()
     glEnd();
 
     swapBuffers();
+    takeStartUpEvents();
     loadingProgress += 0.1f;
 }

@@ -9,11 +9,21 @@ static constexpr size_t poolSize = 33554432;
 alignas(16) static unsigned char pool[poolSize];
 static unsigned char* cursor = pool;
 
+// Offset of the next block: the cursor rounded up to 16 bytes.
+static size_t nextOffset()
+{
+    return ((size_t)(cursor - pool) + 15) & ~(size_t)15;
+}
+
+size_t tempAvailable()
+{
+    return poolSize - nextOffset();
+}
+
 void* tempmalloc(size_t size)
 {
     // The cursor stays aligned even when the allocation then fails.
-    size_t offset = (size_t)(cursor - pool);
-    offset = (offset + 15) & ~(size_t)15;
+    size_t offset = nextOffset();
     cursor = pool + offset;
     if (poolSize - offset < size)
         fatalError("out of tempmalloc");

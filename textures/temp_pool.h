@@ -5,5 +5,7 @@
 
 // A block of size bytes; "out of tempmalloc" when the pool cannot hold it.
 void* tempmalloc(size_t size);
+// The largest block tempmalloc can give now.
+size_t tempAvailable();
 // Releases everything from mark up; "tmpfree error" when mark is above the cursor.
 void tmpfree(void* mark);

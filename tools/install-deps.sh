@@ -1,6 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages VORN needs to build, run and test, and only
 # those that are missing. Quiet when everything is already there.
+# `install-deps.sh windows` adds the cross compilers, the tools that fetch and
+# build the Windows libraries from Debian's sources, and Wine to play the result.
 set -e
 
 PACKAGES="
@@ -11,7 +13,14 @@ libfreetype-dev libfontconfig-dev fonts-liberation libimgui-dev
 libcli11-dev libpng-dev ffmpeg
 libgtest-dev libbenchmark-dev
 xvfb xauth xdotool imagemagick lame
+clang libclang-rt-14-dev
 "
+if [ "$1" = windows ]; then
+    PACKAGES="$PACKAGES
+g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+dpkg-dev nasm zip wine64
+"
+fi
 
 missing=""
 for p in $PACKAGES; do

@@ -1,0 +1,201 @@
+#!/bin/sh
+# Cross-builds the libraries of the Windows build from Debian's source
+# packages, once per recipe: `libraries.sh TRIPLE` prints the folder they are
+# installed in (CACHE/<recipe hash>/TRIPLE). The recipe is this script and the
+# toolchain files; any change to them gives a new hash and a fresh build. The
+# cache lives outside the repository: $VORN_WINDOWS_CACHE, else
+# ~/.cache/vorn-windows. Progress goes to standard error, each step's output
+# to a log beside it.
+#
+# SDL2 and libmpg123 become DLLs shipped beside the program (libmpg123 is
+# LGPL, so it stays replaceable); libjpeg-turbo, FreeType, kissfft and Dear
+# ImGui are linked in statically.
+set -e
+
+TRIPLE=$1
+# LIB_CFLAGS: for the builds that do not use the toolchain files, their flags.
+case "$TRIPLE" in
+x86_64-w64-mingw32) TOOLCHAIN=toolchain-x86_64.cmake LIB_CFLAGS="-O2" ;;
+i686-w64-mingw32) TOOLCHAIN=toolchain-i686.cmake LIB_CFLAGS="-O2 -msse2 -mfpmath=sse -mstackrealign" ;;
+*) echo "usage: $0 x86_64-w64-mingw32|i686-w64-mingw32" >&2; exit 2 ;;
+esac
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+HASH=$(cat "$HERE/libraries.sh" "$HERE"/toolchain-*.cmake | sha256sum | cut -c1-16)
+CACHE=${VORN_WINDOWS_CACHE:-$HOME/.cache/vorn-windows}/$HASH
+PREFIX=$CACHE/$TRIPLE
+SOURCES=$CACHE/src
+BUILD=$CACHE/build/$TRIPLE
+JOBS=${JOBS:-2}
+NICE="nice -n 10"
+# pkg-config sees only the cross-built libraries, never the build machine's.
+export PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig PKG_CONFIG_PATH=
+
+# The source packages (Debian names) and the folder each unpacks to.
+PACKAGES="libsdl2 mpg123 libjpeg-turbo freetype kissfft imgui"
+
+if [ -f "$PREFIX/.done" ]; then
+    echo "$PREFIX"
+    exit 0
+fi
+
+say() { echo "windows libraries ($TRIPLE): $*" >&2; }
+
+# step NAME COMMAND...: runs a step with its output in a log; on failure
+# shows the log's end.
+step() {
+    step_log=$BUILD/$1.log
+    shift
+    mkdir -p "$BUILD"
+    if ! "$@" >"$step_log" 2>&1; then
+        tail -n 40 "$step_log" >&2
+        echo "windows libraries: a step failed, log: $step_log" >&2
+        exit 1
+    fi
+}
+
+# apt-get source needs a deb-src entry for the Debian mirror in use: one is
+# added beside each deb entry of the system's Debian sources, once.
+enable_sources() {
+    if apt-cache showsrc libsdl2 2>/dev/null | grep -q '^Package:'; then
+        return 0
+    fi
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    list=/etc/apt/sources.list.d/vorn-windows-src
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $SUDO tee $list.sources >/dev/null
+    else
+        grep -h '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | $SUDO tee $list.list >/dev/null
+    fi
+    $SUDO apt-get update -qq
+}
+
+# Downloads and unpacks every source package once (shared by both triples).
+# The mirror lacks the signature of mpg123's upstream tarball, so apt-get
+# stops short of unpacking it: it is unpacked by hand with Debian's patches.
+fetch_sources() {
+    [ -f "$SOURCES/.done" ] && return 0
+    enable_sources
+    rm -rf "$SOURCES"
+    mkdir -p "$SOURCES"
+    cd "$SOURCES"
+    for p in $PACKAGES; do
+        apt-get source --download-only "$p" >"$p.fetch.log" 2>&1 || true
+        ls "${p}"_*.orig.tar.* >/dev/null 2>&1 || { cat "$p.fetch.log" >&2; exit 1; }
+    done
+    for dsc in *.dsc; do
+        case "$dsc" in
+        mpg123_*) ;;
+        *) dpkg-source -x "$dsc" >/dev/null 2>&1 || { echo "cannot unpack $dsc" >&2; exit 1; } ;;
+        esac
+    done
+    tar xjf mpg123_*.orig.tar.bz2
+    dir=$(ls -d mpg123-*/ | head -n 1)
+    tar xJf mpg123_*.debian.tar.xz -C "$dir"
+    for patch in $(cat "$dir/debian/patches/series"); do
+        patch -d "$dir" -p1 -s <"$dir/debian/patches/$patch"
+    done
+    for p in $PACKAGES; do
+        mv "$(ls -d "$p"-*/ | head -n 1)" "$p"
+    done
+    # Versions as Debian names them, for the record.
+    for dsc in *.dsc; do
+        sed -n 's/^Version: //p' "$dsc" | sed "s/^/${dsc%%_*} /"
+    done >VERSIONS
+    touch .done
+    cd - >/dev/null
+}
+
+cmake_library() {
+    name=$1
+    shift
+    rm -rf "$BUILD/$name"
+    step "$name-configure" cmake -S "$SOURCES/$name" -B "$BUILD/$name" \
+        -DCMAKE_TOOLCHAIN_FILE="$HERE/$TOOLCHAIN" -DVORN_WINDOWS_PREFIX="$PREFIX" \
+        -DCMAKE_INSTALL_PREFIX="$PREFIX" -DCMAKE_BUILD_TYPE=Release "$@"
+    step "$name-build" $NICE cmake --build "$BUILD/$name" -j"$JOBS"
+    step "$name-install" cmake --install "$BUILD/$name"
+}
+
+build_sdl2() {
+    # The program has its own main(): no SDL2main, no renaming of main.
+    cmake_library libsdl2 -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON
+}
+
+build_mpg123() {
+    rm -rf "$BUILD/mpg123"
+    mkdir -p "$BUILD/mpg123"
+    cd "$BUILD/mpg123"
+    step mpg123-configure "$SOURCES/mpg123/configure" --host="$TRIPLE" --prefix="$PREFIX" \
+        --enable-shared --disable-static --disable-modules --with-audio=win32 \
+        CC="$TRIPLE-gcc-posix" CFLAGS="$LIB_CFLAGS" LDFLAGS=-static-libgcc
+    step mpg123-build $NICE make -j"$JOBS" src/libmpg123/libmpg123.la
+    step mpg123-install make install-libLTLIBRARIES install-nodist_includeHEADERS \
+        install-includeHEADERS install-pkgconfigDATA lib_LTLIBRARIES=src/libmpg123/libmpg123.la \
+        nodist_include_HEADERS=src/libmpg123/mpg123.h pkgconfig_DATA=libmpg123.pc
+    cd - >/dev/null
+}
+
+build_jpeg() {
+    cmake_library libjpeg-turbo -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
+        -DCMAKE_ASM_NASM_COMPILER=nasm
+}
+
+build_freetype() {
+    cmake_library freetype -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
+        -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+}
+
+build_kissfft() {
+    # Its install folders are only set on Unix.
+    cmake_library kissfft -DKISSFFT_STATIC=ON -DKISSFFT_DATATYPE=float -DKISSFFT_TEST=OFF \
+        -DKISSFFT_TOOLS=OFF -DKISSFFT_PKGCONFIG=ON -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_INSTALL_INCLUDEDIR=include
+}
+
+# Dear ImGui has no build of its own: its core goes into a static library
+# with a pkg-config file, and the SDL2 backends are installed as sources
+# (the program compiles them, as it does on Linux).
+build_imgui() {
+    src=$SOURCES/imgui
+    out=$BUILD/imgui
+    rm -rf "$out"
+    mkdir -p "$out" "$PREFIX/include/imgui/backends" "$PREFIX/lib/pkgconfig" "$PREFIX/share/imgui/backends"
+    for f in imgui imgui_draw imgui_tables imgui_widgets; do
+        step "imgui-$f" $NICE "$TRIPLE-g++-posix" $LIB_CFLAGS -std=c++17 -I"$src" -c "$src/$f.cpp" -o "$out/$f.o"
+    done
+    step imgui-archive "$TRIPLE-ar" rcs "$PREFIX/lib/libimgui.a" "$out"/*.o
+    cp "$src"/*.h "$PREFIX/include/imgui/"
+    cp "$src"/backends/imgui_impl_sdl.h "$src"/backends/imgui_impl_sdlrenderer.h "$PREFIX/include/imgui/backends/"
+    cp "$src"/backends/imgui_impl_sdl.cpp "$src"/backends/imgui_impl_sdlrenderer.cpp "$PREFIX/share/imgui/backends/"
+    cat >"$PREFIX/lib/pkgconfig/imgui.pc" <<EOF
+prefix=$PREFIX
+Name: imgui
+Description: Dear ImGui core, static
+Version: 1.86
+Libs: -L\${prefix}/lib -limgui
+Cflags: -I\${prefix}/include/imgui
+EOF
+}
+
+# The licences of what ends up in the program, for the package.
+collect_licences() {
+    mkdir -p "$PREFIX/licences"
+    for p in $PACKAGES; do
+        cp "$SOURCES/$p/debian/copyright" "$PREFIX/licences/$p.txt"
+    done
+    cp "$SOURCES/VERSIONS" "$PREFIX/licences/VERSIONS.txt"
+}
+
+say "fetching sources"
+fetch_sources
+rm -rf "$PREFIX" "$BUILD"
+mkdir -p "$PREFIX"
+for lib in sdl2 mpg123 jpeg freetype kissfft imgui; do
+    say "building $lib"
+    build_$lib
+done
+collect_licences
+rm -rf "$BUILD"
+touch "$PREFIX/.done"
+echo "$PREFIX"
