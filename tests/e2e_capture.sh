@@ -7,8 +7,6 @@ CAPTURE=$(dirname "$(realpath "$1")")/vorn-capture
 SRC=$(realpath "$2")
 WORK=$3
 unset DISPLAY WAYLAND_DISPLAY
-# Under the sanitizers, keep LeakSanitizer's statistics out of the one-line messages.
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}print_suppressions=0"
 rm -rf "$WORK" && mkdir -p "$WORK" && WORK=$(realpath "$WORK") || exit 1
 cd "$SRC" || exit 1
 
