@@ -31,12 +31,7 @@ void blur_chain_build(const BlurChain* chain, int square, float radius, const fl
         glViewport(0, 0, w, h);
 
         bindTexture(&levels[i], RF_CLAMP);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_FOG);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
+        flatQuadState();
         glDepthMask(GL_FALSE);
         if (i == 0)
             glColor4f(tint[0] * 0.125f, tint[1] * 0.125f, tint[2] * 0.125f, tint[3] * 0.125f);

@@ -1,4 +1,4 @@
-// The fullscreen quad of the 2D passes.
+// The fullscreen quad of the 2D passes and the state it is drawn in.
 #include "render/fullscreen_quad.h"
 
 #include <GL/gl.h>
@@ -18,4 +18,14 @@ void fullscreenQuad(float dx, float dy, float s0, float t0, float s1, float t1)
     glTexCoord2f(s0, t1);
     glVertex3f(-1.0f + dx, 1.0f + dy, z);
     glEnd();
+}
+
+void flatQuadState()
+{
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
 }

@@ -2,6 +2,9 @@
 // -1..1 of the current 2D projection, just inside its near side.
 #pragma once
 
+// Lighting, fog, depth test, culling and s, t coordinate generation off:
+// the state a textured 2D pass draws its quads in.
+void flatQuadState();
 // Draws the quad moved by (dx, dy) in normalised device units, at
 // z = viewNear + 0.001. Texture coordinates (s0, t0) at the lower left,
 // (s1, t0) lower right, (s1, t1) upper right, (s0, t1) upper left; the

@@ -20,12 +20,7 @@ void post_relief(const Texture* texture, float offset, RenderFlags flags)
 
     resetRenderState();
     setOrtho(flags);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glDisable(GL_FOG);
+    flatQuadState();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     bindTexture(texture, 0);
     glDisable(GL_BLEND);

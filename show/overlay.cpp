@@ -75,12 +75,7 @@ void fullscreen_texture(const Texture* texture, float alpha, RenderFlags flags)
     fullscreenBlend(flags);
     setOrtho(flags);
     bindTexture(texture, flags);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
+    flatQuadState();
     glColor4f(alpha, alpha, alpha, alpha);
     fullscreenQuad();
     popRenderState();
