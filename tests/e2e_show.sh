@@ -17,8 +17,8 @@ brightest() {
     convert "$WORK/show-$1.png" -crop "$2" +repage -format "%[fx:int(255*maxima)]" info:
 }
 
-# jump N: Home, then N presses of Page Down (one pattern each), then time
-# to draw: the show is then a little past pattern N.
+# jump N [KEY]: Home, then N presses of Page Down (one pattern each) and
+# KEY if given, then time to draw: the show is then a little past pattern N.
 jump() {
     press Home
     n=0
@@ -26,6 +26,7 @@ jump() {
         press Page_Down
         n=$((n + 1))
     done
+    [ -z "$2" ] || press "$2"
     sleep 1
 }
 
@@ -44,7 +45,8 @@ for step in "2 p02" "5 p05" "8 p08" "11 p11" "14 p14"; do
     [ "$(brightest "$2" 640x58+0+0)" = 0 ] && [ "$(brightest "$2" 640x58+0+422)" = 0 ] ||
         fail "letterbox bars not black at $2"
 done
-jump 16
+# The music ends a second after pattern 16: Pause holds the show there.
+jump 16 Pause
 shot p16
 [ "$(brightest p16 640x480+0+0)" = 0 ] || fail "the picture after pattern 15 is not black"
 kill -0 $PID 2>/dev/null || fail "the show ended early: $(cat "$WORK/show.log")"
