@@ -81,10 +81,12 @@ windows:
 	@JOBS=$(JOBS) sh tools/windows/build.sh
 
 # The 64-bit Windows build (made first if needed) played under Wine on a
-# virtual display.
-test-windows:
+# virtual display, and its vorn-capture compared with the Linux one.
+test-windows: deps
 	@JOBS=$(JOBS) sh tools/windows/build.sh win64
-	sh tools/windows/test.sh
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture
+	LINUX_CAPTURE=$(BUILD)/vorn-capture sh tools/windows/test.sh
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-windows

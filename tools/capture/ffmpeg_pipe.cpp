@@ -4,6 +4,7 @@
 // which then decides what becomes of the file.
 #include "tools/capture/ffmpeg_pipe.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -269,3 +270,31 @@ void ffmpegAbort(FfmpegPipe* pipe)
     }
     unlink(pipe->temporary.c_str());
 }
+
+#else
+// The Windows build writes no mp4 (main refuses it): nothing is started.
+std::string findFfmpeg()
+{
+    return "";
+}
+
+std::string ffmpegStart(FfmpegPipe*, const std::string&, int, int, double, const float*, long long, long long,
+                        long long)
+{
+    return "the Windows build writes no mp4";
+}
+
+bool ffmpegWriteFrame(FfmpegPipe*, const unsigned char*)
+{
+    return false;
+}
+
+std::string ffmpegFinish(FfmpegPipe*)
+{
+    return "the Windows build writes no mp4";
+}
+
+void ffmpegKill(FfmpegPipe*) {}
+
+void ffmpegAbort(FfmpegPipe*) {}
+#endif

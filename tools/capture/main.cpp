@@ -26,6 +26,11 @@ static void onStopSignal(int)
 
 static void installSignals()
 {
+#ifdef _WIN32
+    // Windows has neither sigaction nor SIGPIPE; the handler stays installed.
+    signal(SIGINT, onStopSignal);
+    signal(SIGTERM, onStopSignal);
+#else
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     action.sa_flags = SA_RESTART;
@@ -34,6 +39,7 @@ static void installSignals()
     sigaction(SIGTERM, &action, nullptr);
     // A vanished ffmpeg shows as a failed write, with its message reported.
     signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 static double patternsToSeconds(double patterns)
@@ -50,8 +56,13 @@ int main(int argc, char** argv)
     interactiveShell = false;
     installSignals();
 
+#ifdef _WIN32
+    if (options.output == OUTPUT_MP4)
+        return usageError("the Windows build writes no mp4: write PNG frames (--out FOLDER/) and encode them");
+#else
     if (options.output == OUTPUT_MP4 && findFfmpeg().empty())
         return usageError("ffmpeg not found: install the Debian package ffmpeg");
+#endif
     std::string problem;
     if (options.output != OUTPUT_BENCH)
         problem = prepareOutputFolder(outputFolderOf(options.out, options.output == OUTPUT_FOLDER));

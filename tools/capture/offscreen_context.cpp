@@ -40,8 +40,11 @@ static std::string sizeProblem(int width, int height, int limitWidth, int limitH
 
 std::string openCaptureContext(int width, int height, int aspectItem)
 {
-    // Never a visible window, whatever display there is.
+    // Never a visible window, whatever display there is. Windows' SDL has
+    // no GL on its offscreen driver: there the window is simply never shown.
+#ifndef _WIN32
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
+#endif
     fullscreen = 0;
     displayModeIndex = -1;
     aspectForItem(aspectItem, &aspectRatio, &aspectFactor);

@@ -3,6 +3,9 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -10,6 +13,17 @@
 #include <cstring>
 #include <mutex>
 #include <vector>
+
+#ifdef _WIN32
+// Windows takes either slash; its mkdir has no mode, its access no X_OK, and
+// its rename does not replace a file.
+static const char* const separators = "/\\";
+#define mkdir(path, mode) mkdir(path)
+static const int accessMode = W_OK;
+#else
+static const char* const separators = "/";
+static const int accessMode = W_OK | X_OK;
+#endif
 
 static std::mutex registryLock;
 static std::vector<std::string> unfinishedFiles;
@@ -28,7 +42,7 @@ std::string outputFolderOf(const std::string& out, bool isFolder)
 {
     if (isFolder)
         return out;
-    size_t slash = out.rfind('/');
+    size_t slash = out.find_last_of(separators);
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : out.substr(0, slash);
@@ -40,7 +54,7 @@ std::string prepareOutputFolder(const std::string& folder)
     std::string path;
     size_t position = 0;
     while (position != std::string::npos) {
-        size_t slash = folder.find('/', position);
+        size_t slash = folder.find_first_of(separators, position);
         path = folder.substr(0, slash == std::string::npos ? folder.size() : slash);
         position = slash == std::string::npos ? slash : slash + 1;
         if (path.empty() || path == "." || path == "..")
@@ -55,7 +69,7 @@ std::string prepareOutputFolder(const std::string& folder)
     struct stat info;
     if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
         return folder + " is not a folder";
-    if (access(folder.c_str(), W_OK | X_OK) != 0)
+    if (access(folder.c_str(), accessMode) != 0)
         return "cannot write into " + folder + ": " + std::strerror(errno);
     return "";
 }
@@ -63,7 +77,7 @@ std::string prepareOutputFolder(const std::string& folder)
 std::string temporaryNameFor(const std::string& path)
 {
     registerCleanUp();
-    size_t slash = path.rfind('/');
+    size_t slash = path.find_last_of(separators);
     std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     std::string temporary = folder + "." + name + ".part";
@@ -74,8 +88,15 @@ std::string temporaryNameFor(const std::string& path)
 
 bool publishFile(const std::string& temporary, const std::string& path)
 {
+#ifdef _WIN32
+    if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        errno = EACCES;
+        return false;
+    }
+#else
     if (std::rename(temporary.c_str(), path.c_str()) != 0)
         return false;
+#endif
     std::lock_guard<std::mutex> hold(registryLock);
     for (size_t i = 0; i < unfinishedFiles.size(); i++) {
         if (unfinishedFiles[i] == temporary) {

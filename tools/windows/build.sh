@@ -1,7 +1,7 @@
 #!/bin/sh
 # `make windows`: cross-builds the demo for 64-bit and 32-bit Windows and
 # packs build-windows/vorn-win64.zip and vorn-win32.zip. Each zip holds one
-# folder: the program, the DLLs it needs, data/, the fallback font, the
+# folder: the demo and vorn-capture, the DLLs they need, data/, the fallback font, the
 # licences and README.txt. The libraries come from libraries.sh (cached).
 # Arguments: the architectures to build, default "win64 win32".
 set -e
@@ -38,7 +38,7 @@ pack() {
     stage=$OUT/$name
     rm -rf "$stage" "$OUT/$name.zip"
     mkdir -p "$stage/fonts" "$stage/licences"
-    cp "$3/vorn.exe" "$stage/"
+    cp "$3/vorn.exe" "$3/vorn-capture.exe" "$stage/"
     cp "$4/bin/SDL2.dll" "$4"/bin/libmpg123-*.dll "$stage/"
     "$2-strip" "$stage"/*.exe "$stage"/*.dll
     cp -r "$ROOT/data" "$stage/data"
@@ -70,6 +70,6 @@ for arch in $ARCHES; do
     echo "$prefix" >"$build/libraries"
     cmake -S "$ROOT" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$HERE/$toolchain" \
         -DVORN_WINDOWS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    nice -n 10 cmake --build "$build" -j"$JOBS" --target vorn
+    nice -n 10 cmake --build "$build" -j"$JOBS" --target vorn vorn-capture
     pack $arch $triple "$build" "$prefix"
 done

@@ -9,7 +9,9 @@
 #
 # SDL2 and libmpg123 become DLLs shipped beside the program (libmpg123 is
 # LGPL, so it stays replaceable); libjpeg-turbo, FreeType, kissfft and Dear
-# ImGui are linked in statically.
+# ImGui are linked in statically, and so are zlib, libpng and CLI11 (headers
+# only) of vorn-capture. An interrupted build resumes with the library it
+# stopped in.
 set -e
 
 TRIPLE=$1
@@ -32,7 +34,7 @@ NICE="nice -n 10"
 export PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig PKG_CONFIG_PATH=
 
 # The source packages (Debian names) and the folder each unpacks to.
-PACKAGES="libsdl2 mpg123 libjpeg-turbo freetype kissfft imgui"
+PACKAGES="libsdl2 mpg123 libjpeg-turbo freetype kissfft imgui zlib libpng1.6 cli11"
 
 if [ -f "$PREFIX/.done" ]; then
     echo "$PREFIX"
@@ -81,7 +83,12 @@ fetch_sources() {
     mkdir -p "$SOURCES"
     cd "$SOURCES"
     for p in $PACKAGES; do
-        apt-get source --download-only "$p" >"$p.fetch.log" 2>&1 || true
+        # The newest version first; an older one where the mirror lacks it.
+        for version in "" $(apt-cache showsrc "$p" | sed -n 's/^Version: //p'); do
+            rm -f "${p}"_*
+            apt-get source --download-only "$p${version:+=$version}" >"$p.fetch.log" 2>&1 || true
+            ls "${p}"_*.dsc "${p}"_*.orig.tar.* >/dev/null 2>&1 && break
+        done
         ls "${p}"_*.orig.tar.* >/dev/null 2>&1 || { cat "$p.fetch.log" >&2; exit 1; }
     done
     for dsc in *.dsc; do
@@ -142,9 +149,11 @@ build_jpeg() {
         -DCMAKE_ASM_NASM_COMPILER=nasm
 }
 
+# On the zlib built here: its own copy would clash with it in vorn-capture.
 build_freetype() {
-    cmake_library freetype -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
-        -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+    cmake_library freetype -DBUILD_SHARED_LIBS=OFF -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
+        -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
+        -DZLIB_LIBRARY="$PREFIX/lib/libz.a" -DZLIB_INCLUDE_DIR="$PREFIX/include"
 }
 
 build_kissfft() {
@@ -178,6 +187,36 @@ Cflags: -I\${prefix}/include/imgui
 EOF
 }
 
+# zlib and libpng only as static libraries, found under their usual names.
+# (Debian's zlib source lacks the DLL's resources: the static target alone.)
+build_zlib() {
+    rm -rf "$BUILD/zlib"
+    step zlib-configure cmake -S "$SOURCES/zlib" -B "$BUILD/zlib" -DCMAKE_TOOLCHAIN_FILE="$HERE/$TOOLCHAIN" \
+        -DVORN_WINDOWS_PREFIX="$PREFIX" -DCMAKE_BUILD_TYPE=Release
+    step zlib-build $NICE cmake --build "$BUILD/zlib" -j"$JOBS" --target zlibstatic
+    mkdir -p "$PREFIX/include" "$PREFIX/lib"
+    cp "$BUILD/zlib/libzlibstatic.a" "$PREFIX/lib/libz.a"
+    cp "$SOURCES/zlib/zlib.h" "$BUILD/zlib/zconf.h" "$PREFIX/include/"
+    mkdir -p "$PREFIX/lib/pkgconfig"
+    cat >"$PREFIX/lib/pkgconfig/zlib.pc" <<PC
+prefix=$PREFIX
+Name: zlib
+Description: zlib compression library, static
+Version: 1.2.13
+Libs: -L\${prefix}/lib -lz
+Cflags: -I\${prefix}/include
+PC
+}
+
+build_png() {
+    cmake_library libpng1.6 -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+        -DZLIB_LIBRARY="$PREFIX/lib/libz.a" -DZLIB_INCLUDE_DIR="$PREFIX/include"
+}
+
+build_cli11() {
+    cmake_library cli11 -DCLI11_BUILD_TESTS=OFF -DCLI11_BUILD_EXAMPLES=OFF -DCLI11_BUILD_DOCS=OFF
+}
+
 # The licences of what ends up in the program, for the package.
 collect_licences() {
     mkdir -p "$PREFIX/licences"
@@ -189,11 +228,12 @@ collect_licences() {
 
 say "fetching sources"
 fetch_sources
-rm -rf "$PREFIX" "$BUILD"
 mkdir -p "$PREFIX"
-for lib in sdl2 mpg123 jpeg freetype kissfft imgui; do
+for lib in sdl2 mpg123 jpeg zlib freetype kissfft imgui png cli11; do
+    [ -f "$PREFIX/.built-$lib" ] && continue
     say "building $lib"
     build_$lib
+    touch "$PREFIX/.built-$lib"
 done
 collect_licences
 rm -rf "$BUILD"

@@ -4,11 +4,15 @@
 # prefix. The dialog appears, Return starts the show, a few seconds in the
 # picture is lit, Escape ends with status 0; without data/tune.mp3 the
 # program ends with its message and status 1. Screenshots are kept in
-# build-windows/test/ (dialog.png, show.png).
+# build-windows/test/ (dialog.png, show.png). Then vorn-capture.exe --at T
+# against the Linux build's vorn-capture (LINUX_CAPTURE, default
+# build/vorn-capture): the same picture up to a small per-pixel tolerance.
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 PACKAGE=$ROOT/build-windows/vorn-win64
 [ -f "$PACKAGE/vorn.exe" ] || { echo "no $PACKAGE/vorn.exe: run make windows first" >&2; exit 1; }
+export LINUX_CAPTURE=$(realpath "${LINUX_CAPTURE:-$ROOT/build/vorn-capture}")
+[ -x "$LINUX_CAPTURE" ] || { echo "no $LINUX_CAPTURE: build the Linux vorn-capture first" >&2; exit 1; }
 
 # The shared whole-program helpers, driving Wine through wine-run.sh.
 set -- "$HERE/wine-run.sh" "$ROOT" "$ROOT/build-windows/test"
@@ -75,5 +79,24 @@ finish $PID 30
 [ "$STATUS" = 1 ] || fail "missing tune: status $STATUS: $(cat "$WORK/missing.log")"
 grep -q "data/tune.mp3 not found" "$WORK/missing.log" || fail "missing tune: $(cat "$WORK/missing.log")"
 echo "missing tune: ok"
+
+# 3. vorn-capture.exe draws the Linux build's picture of the same show time,
+# up to rounding: no pixel differs by more than TOLERANCE in any channel.
+TOLERANCE=${TOLERANCE:-8}
+at=3
+(cd "$ROOT" && "$LINUX_CAPTURE" --at $at --out "$WORK/capture-linux.png" >/dev/null) ||
+    fail "the Linux vorn-capture failed"
+(cd "$PACKAGE" && "$WINE" vorn-capture.exe --at $at --out "$WORK/capture-windows.png" >/dev/null 2>"$WORK/capture.log") ||
+    fail "vorn-capture.exe failed: $(cat "$WORK/capture.log")"
+for side in linux windows; do
+    [ "$(convert "$WORK/capture-$side.png" -format "%[fx:int(255*maxima)]" info:)" -gt 64 ] ||
+        fail "the $side capture is dark"
+done
+peak=$(compare -metric PAE "$WORK/capture-linux.png" "$WORK/capture-windows.png" null: 2>&1 | sed 's/ .*//')
+peak=$(( ${peak%.*} / 257 ))
+differing=$(compare -metric AE "$WORK/capture-linux.png" "$WORK/capture-windows.png" "$WORK/capture-diff.png" 2>&1)
+echo "capture at $at: $differing pixels differ, by at most $peak of 255"
+[ "$peak" -le "$TOLERANCE" ] || fail "the Windows capture differs from the Linux one by $peak of 255"
+echo "capture: ok"
 
 echo "windows: ok, screenshots in $WORK"
