@@ -56,17 +56,7 @@ fuzz: deps
 		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	@sh tools/make-fuzz-seeds.sh $(FUZZ_BUILD)/seeds
-	@mkdir -p $(FUZZ_BUILD)/findings
-	@for t in $(FUZZ_TARGETS); do \
-		echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
-		mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
-		dict=; [ -f fuzz/$$t.dict ] && dict=-dict=fuzz/$$t.dict; \
-		./$(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=1 -print_final_stats=1 \
-			-close_fd_mask=3 -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- $$dict \
-			$(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/seeds/$$t 2>$(FUZZ_BUILD)/fuzz_$$t.log \
-			|| { tail -n 60 $(FUZZ_BUILD)/fuzz_$$t.log; exit 1; }; \
-		grep '^stat::number_of_executed_units' $(FUZZ_BUILD)/fuzz_$$t.log; \
-	done
+	@sh tools/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # Regenerate the committed soundtrack and images.
 tune: build
