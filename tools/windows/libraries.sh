@@ -162,6 +162,20 @@ build_kissfft() {
         -DKISSFFT_TOOLS=OFF -DKISSFFT_PKGCONFIG=ON -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_INSTALL_INCLUDEDIR=include
 }
 
+# write_pc NAME DESCRIPTION VERSION LIBS INCLUDE: a pkg-config file for a
+# static library that has none of its own, under the prefix.
+write_pc() {
+    mkdir -p "$PREFIX/lib/pkgconfig"
+    cat >"$PREFIX/lib/pkgconfig/$1.pc" <<PC
+prefix=$PREFIX
+Name: $1
+Description: $2
+Version: $3
+Libs: -L\${prefix}/lib $4
+Cflags: -I\${prefix}$5
+PC
+}
+
 # Dear ImGui has no build of its own: its core goes into a static library
 # with a pkg-config file, and the SDL2 backends are installed as sources
 # (the program compiles them, as it does on Linux).
@@ -169,7 +183,7 @@ build_imgui() {
     src=$SOURCES/imgui
     out=$BUILD/imgui
     rm -rf "$out"
-    mkdir -p "$out" "$PREFIX/include/imgui/backends" "$PREFIX/lib/pkgconfig" "$PREFIX/share/imgui/backends"
+    mkdir -p "$out" "$PREFIX/include/imgui/backends" "$PREFIX/share/imgui/backends"
     for f in imgui imgui_draw imgui_tables imgui_widgets; do
         step "imgui-$f" $NICE "$TRIPLE-g++-posix" $LIB_CFLAGS -std=c++17 -I"$src" -c "$src/$f.cpp" -o "$out/$f.o"
     done
@@ -177,14 +191,7 @@ build_imgui() {
     cp "$src"/*.h "$PREFIX/include/imgui/"
     cp "$src"/backends/imgui_impl_sdl.h "$src"/backends/imgui_impl_sdlrenderer.h "$PREFIX/include/imgui/backends/"
     cp "$src"/backends/imgui_impl_sdl.cpp "$src"/backends/imgui_impl_sdlrenderer.cpp "$PREFIX/share/imgui/backends/"
-    cat >"$PREFIX/lib/pkgconfig/imgui.pc" <<EOF
-prefix=$PREFIX
-Name: imgui
-Description: Dear ImGui core, static
-Version: 1.86
-Libs: -L\${prefix}/lib -limgui
-Cflags: -I\${prefix}/include/imgui
-EOF
+    write_pc imgui "Dear ImGui core, static" 1.86 -limgui /include/imgui
 }
 
 # zlib and libpng only as static libraries, found under their usual names.
@@ -197,15 +204,7 @@ build_zlib() {
     mkdir -p "$PREFIX/include" "$PREFIX/lib"
     cp "$BUILD/zlib/libzlibstatic.a" "$PREFIX/lib/libz.a"
     cp "$SOURCES/zlib/zlib.h" "$BUILD/zlib/zconf.h" "$PREFIX/include/"
-    mkdir -p "$PREFIX/lib/pkgconfig"
-    cat >"$PREFIX/lib/pkgconfig/zlib.pc" <<PC
-prefix=$PREFIX
-Name: zlib
-Description: zlib compression library, static
-Version: 1.2.13
-Libs: -L\${prefix}/lib -lz
-Cflags: -I\${prefix}/include
-PC
+    write_pc zlib "zlib compression library, static" 1.2.13 -lz /include
 }
 
 build_png() {
