@@ -1,5 +1,5 @@
 // The music stream and time base: show time, seeking, freezing, the stream
-// end, the error texts, the start-up failures and the band levels.
+// end, the start-up failures and the band levels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -150,17 +150,6 @@ TEST(Music, UnreadableFilesAreFatalAndNameTheFile)
     };
     for (auto& [path, message] : cases)
         EXPECT_EXIT(startMusic(path.c_str(), 128.0f, 0), testing::ExitedWithCode(1), message);
-}
-
-TEST(Music, ErrorTextsQuoteTheLibraryTable)
-{
-    const std::pair<int, const char*> texts[] = {
-        {0, "No errors"}, {1, "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first."},
-        {3, "Error initializing output device."}, {12, "Not enough memory "},
-        {18, "Required Mediaplayer codec is not installed"}, {19, "Unknown error"}, {-1, "Unknown error"},
-    };
-    for (auto [code, text] : texts)
-        EXPECT_STREQ(fmodErrorText(code), text) << code;
 }
 
 TEST(Bands, SumTheirIndexRanges)
