@@ -12,8 +12,6 @@
 #include "shell/platform.h"
 #include "shell/setup.h"
 
-static void ignoreEvents(const SDL_Event&) {}
-
 // Keeps the GL driver's libraries loaded until the process ends. Mesa
 // unloads them in its exit handlers, before LeakSanitizer looks; its own
 // allocations would then be reported without a library name to suppress.
@@ -30,13 +28,7 @@ void openTestContext(int width, int height)
 {
     if (hWnd)
         return;
-    screenWidth = width;
-    screenHeight = height;
-    // The offscreen driver lists one mode of unknown size, which keeps the
-    // size asked for here; its desktop mode would impose its own size.
-    DisplayMode mode;
-    displayModeIndex = getDisplayMode(0, &mode) && mode.width == 0 ? 0 : -1;
-    ASSERT_NE(createWindow(0, 32, "VORN test", 0, 0, ignoreEvents), nullptr) << SDL_GetError();
+    ASSERT_NE(createHiddenWindow(width, height, 32, "VORN test"), nullptr) << SDL_GetError();
     checkColourAndVersion();
     checkExtensions();
     pinGlDriver();

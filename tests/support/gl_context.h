@@ -2,7 +2,7 @@
 #pragma once
 
 // Opens (once per process) a hidden window of the given size with the
-// program's own createWindow and checks, and makes its context current.
+// program's own createHiddenWindow and checks, and makes its context current.
 void openTestContext(int width = 640, int height = 360);
 // Keeps the GL driver's libraries loaded until exit, so LeakSanitizer can
 // name them; call it once a GL context or SDL renderer has been made.
