@@ -234,7 +234,8 @@ static std::string lastLine(const std::string& text)
     if (end == std::string::npos)
         return "";
     size_t start = text.find_last_of("\r\n", end);
-    return text.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start == std::string::npos ? 0 : start + 1));
+    start = start == std::string::npos ? 0 : start + 1;
+    return text.substr(start, end + 1 - start);
 }
 
 std::string ffmpegFinish(FfmpegPipe* pipe)

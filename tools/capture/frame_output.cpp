@@ -101,17 +101,9 @@ static void stopWriter(FrameOutput* output)
 std::string outputFinish(FrameOutput* output)
 {
     stopWriter(output);
-    if (!output->problem.empty()) {
-        if (output->kind == OUTPUT_MP4) {
-            // ffmpeg's own message says more than the broken pipe.
-            std::string ffmpegProblem = ffmpegFinish(&output->ffmpeg);
-            return ffmpegProblem.empty() ? output->problem : ffmpegProblem;
-        }
-        return output->problem;
-    }
-    if (output->kind == OUTPUT_MP4)
-        return ffmpegFinish(&output->ffmpeg);
-    return "";
+    // ffmpeg's own message says more than a broken pipe.
+    std::string ffmpegProblem = output->kind == OUTPUT_MP4 ? ffmpegFinish(&output->ffmpeg) : "";
+    return ffmpegProblem.empty() ? output->problem : ffmpegProblem;
 }
 
 void outputAbort(FrameOutput* output)

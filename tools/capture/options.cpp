@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include "music/music.h"
+#include "shell/setup_choices.h"
+#include "tools/capture/frame_loop.h"
 
 int usageError(const std::string& text)
 {
@@ -112,8 +114,7 @@ static std::string checkOptions(CaptureOptions* options, const std::string& atTe
         return "--out: a span goes to a folder (ending in /) or an .mp4 file, not '" + options->out + "'";
     }
     if (!single && options->to >= 0) {
-        double frames = std::ceil((options->to - options->from) * 960.0 / bpm * options->fps - 1e-9);
-        if (frames > (double)maxFrames)
+        if (makeFrameSpan(options->from, options->to, options->fps).count > maxFrames)
             return "the span has more than " + std::to_string(maxFrames) + " frames";
     }
     return "";
@@ -160,10 +161,9 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* options)
         return usageError(e.what());
     }
 
-    static const char* const aspects[] = {"4:3", "16:10", "16:9"};
     options->aspectItem = -1;
-    for (int i = 0; i < 3; i++)
-        if (aspectText == aspects[i])
+    for (int i = 0; i < aspectEntryCount; i++)
+        if (aspectText == aspectLabels[i])
             options->aspectItem = i;
     if (options->aspectItem < 0)
         return usageError("--aspect: '" + aspectText + "' is not 4:3, 16:10 or 16:9");
