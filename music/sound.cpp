@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+#ifdef __linux__
+#include <dlfcn.h>
+#endif
 
 static const int outputRate = 44100;
 static const int spectrumSize = 1024;
@@ -114,12 +117,36 @@ static void noteDeviceProblem()
                   SDL_GetError());
 }
 
+#ifdef __linux__
+typedef void (*AlsaErrorHandler)(const char* file, int line, const char* function, int err, const char* fmt, ...);
+
+static void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+#endif
+
+// On a machine without a sound card, SDL's probe of ALSA makes the library
+// print its own lines ("ALSA lib confmisc.c:855:(parse_card) cannot find
+// card '0'", ...) before the program can say anything; SDL's reason for the
+// failure reaches the user in the program's message instead. libasound is
+// loaded here only to turn that printing off; SDL then loads the same copy.
+static void quietAlsaMessages()
+{
+#ifdef __linux__
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!alsa)
+        return;
+    auto setHandler = (int (*)(AlsaErrorHandler))dlsym(alsa, "snd_lib_error_set_handler");
+    if (setHandler)
+        setHandler(ignoreAlsaError);
+#endif
+}
+
 bool FSOUND_Init(int mixRate, int, unsigned)
 {
     if (device) {
         lastError = FMOD_ERR_NONE;
         return true;
     }
+    quietAlsaMessages();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         noteDeviceProblem();
         lastError = FMOD_ERR_INIT;

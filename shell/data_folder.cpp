@@ -1,5 +1,6 @@
-// The data folder: looked up in the working directory, then beside the
-// executable and in the folders above it.
+// The data folder: the installed one for an installed program, else looked
+// up in the working directory, then beside the executable and in the folders
+// above it.
 #include "shell/data_folder.h"
 
 #include <SDL.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "shell/lifecycle.h"
+#include "vorn_config.h"
 
 // Strips trailing slashes but keeps "/" itself.
 static std::string withoutTrailingSlash(std::string folder)
@@ -55,7 +57,10 @@ void enterDataFolder()
 {
     char* workingDirectory = getcwd(nullptr, 0);
     char* executableFolder = SDL_GetBasePath();
-    std::vector<std::string> folders = dataFolderCandidates(workingDirectory, executableFolder);
+    // Installed, the program reads the installed data wherever it starts.
+    bool installed = executableFolder && withoutTrailingSlash(executableFolder) == VORN_INSTALL_BINDIR;
+    std::vector<std::string> folders = installed ? std::vector<std::string>{VORN_INSTALL_DATADIR}
+                                                 : dataFolderCandidates(workingDirectory, executableFolder);
     std::free(workingDirectory);
     SDL_free(executableFolder);
 

@@ -21,9 +21,20 @@ int screenHeight = 480;
 static WindowProcedure currentWindowProcedure = nullptr;
 static bool videoStarted = false;
 
+// libwayland finds its display socket in XDG_RUNTIME_DIR unless
+// WAYLAND_DISPLAY is a full path; without either it cannot connect, and
+// says so on standard error ("XDG_RUNTIME_DIR is invalid or not set").
+static bool waylandCanConnect()
+{
+    const char* runtime = SDL_getenv("XDG_RUNTIME_DIR");
+    const char* display = SDL_getenv("WAYLAND_DISPLAY");
+    return (runtime && *runtime) || (display && display[0] == '/');
+}
+
 // SDL falls back to a driver without a screen when no real one starts; the
 // show would then go on invisibly. Unless a driver is asked for by name
-// (SDL_VIDEODRIVER), only those with a screen are tried.
+// (SDL_VIDEODRIVER), only those with a screen are tried, and Wayland only
+// where it can connect.
 static void tryOnlyDriversWithAScreen()
 {
     const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
@@ -32,7 +43,7 @@ static void tryOnlyDriversWithAScreen()
     std::string drivers;
     for (int i = 0; i < SDL_GetNumVideoDrivers(); i++) {
         std::string name = SDL_GetVideoDriver(i);
-        if (name == "offscreen" || name == "dummy" || name == "evdev")
+        if (name == "offscreen" || name == "dummy" || name == "evdev" || (name == "wayland" && !waylandCanConnect()))
             continue;
         drivers += (drivers.empty() ? "" : ",") + name;
     }

@@ -58,10 +58,23 @@ chmod +x "$WORK/bin/ffmpeg"
 CAPTURE_PATH="$WORK/bin:$PATH"
 expect_usage_error "ffmpeg failed: no encoder here" --from 1 --to 1.01 --size 512x256 --out "$WORK/x.mp4" --quiet
 CAPTURE_PATH=$PATH
-mkdir "$WORK/nodata"
+# Past the end of the music (121 s) in either unit, from any option.
+end="the music ends at 16.13 patterns (121.00 s); times are in patterns, or seconds with an s suffix"
+expect_usage_error "$end" --at 20 --out "$WORK/x.png"
+expect_usage_error "$end" --at 121s --out "$WORK/x.png"
+expect_usage_error "$end" --from 16.5 --out "$WORK/d/"
+expect_usage_error "$end" --from 16 --to 17 --out "$WORK/d/"
+[ "$("$CAPTURE" --version)" = "vorn-capture $(sed -n 's/^project(vorn VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)" ] ||
+    fail "--version: $("$CAPTURE" --version)"
+# The data/ of the working folder is the one used: without a tune there,
+# the tune's message; with a 2 s one (made by lame), its end.
+mkdir -p "$WORK/nodata/data"
 (cd "$WORK/nodata" && "$CAPTURE" --at 1 --out x.png 2>../nodata.err)
-[ $? = 1 ] && grep -q "^data/tune.mp3 not found$" "$WORK/nodata.err" && [ -z "$(ls -A "$WORK/nodata")" ] ||
+[ $? = 1 ] && grep -q "^data/tune.mp3 not found$" "$WORK/nodata.err" && [ "$(ls -A "$WORK/nodata")" = data ] ||
     fail "missing data: $(cat "$WORK/nodata.err")"
+head -c $((2 * 44100 * 2)) /dev/zero |
+    lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -m m - "$WORK/nodata/data/tune.mp3" 2>/dev/null
+(cd "$WORK/nodata" && expect_usage_error "the music ends at 0.27 patterns (2.00 s);" --at 0.3 --out x.png) || exit 1
 echo "usage errors: ok"
 
 # One frame every 16 rows of the music from row 5: frame 9 is the hit of
@@ -79,7 +92,9 @@ m8=$(mean "$WORK/rows/000008.png") m9=$(mean "$WORK/rows/000009.png") m10=$(mean
 above "$m9" 0.6 && above "$m9" "$m8" 0.2 && above "$m9" "$m10" 0.2 || fail "flash by frame: $m8 $m9 $m10"
 echo "determinism and frame times: ok"
 
-"$CAPTURE" --at 0 --size 512x288 --out "$WORK/first.png" >/dev/null &&
+# Started in a folder without data/, the capture reads the data beside
+# itself and writes where the relative --out says.
+(cd "$WORK" && "$CAPTURE" --at 0 --size 512x288 --out first.png >/dev/null) &&
     "$CAPTURE" --at 15.5 --size 512x288 --out "$WORK/end.png" >/dev/null &&
     "$CAPTURE" --at 8 --size 640x480 --aspect 4:3 --out "$WORK/narrow.png" >/dev/null || fail "captures of the picture"
 [ "$(max "$WORK/first.png")" = 0 ] || fail "first frame not black"

@@ -2,6 +2,8 @@
 # The whole program under a virtual display, started in a folder of its
 # own: it ends with status 0 at the end of a non-looping tune, after its
 # start-up timings; a missing tune ends it with status 1 and a message.
+# --version and --help answer with status 0; any other argument is a usage
+# error: one line, status 2.
 # (Escape ending the show is checked in e2e_dialog.sh.)
 # Arguments: the program, the source folder, a scratch folder.
 . "$(dirname "$0")/support/e2e.sh"
@@ -31,3 +33,17 @@ run_show missing ""
 [ "$STATUS" = 1 ] || fail "missing tune: status $STATUS"
 grep -q "^data/tune.mp3 not found$" "$WORK/missing.log" || fail "missing tune: $(cat "$WORK/missing.log")"
 echo "missing tune: ok"
+
+version=$(sed -n 's/^project(vorn VERSION \([0-9.]*\) .*/\1/p' "$SRC/CMakeLists.txt")
+[ -n "$version" ] && [ "$("$VORN" --version)" = "vorn $version" ] || fail "--version: $("$VORN" --version)"
+help=$("$VORN" --help) || fail "--help: status $?"
+for word in Pause "Page Up" Escape SDL_AUDIODRIVER SDL_VIDEODRIVER DISPLAY; do
+    case "$help" in *"$word"*) ;; *) fail "--help does not mention $word" ;; esac
+done
+for args in --bogus "play now"; do
+    "$VORN" $args >"$WORK/args.out" 2>"$WORK/args.err"
+    status=$?
+    [ $status = 2 ] && [ "$(wc -l <"$WORK/args.err")" = 1 ] && [ ! -s "$WORK/args.out" ] ||
+        fail "vorn $args: status $status: $(cat "$WORK/args.err")"
+done
+echo "command line: ok"

@@ -1,13 +1,15 @@
 // Entry point of vorn-capture: renders frames of the show without a screen
 // or sound card, into a PNG, a folder of PNGs or an mp4 with the
-// soundtrack, or just times them. Run from the folder that holds data/.
+// soundtrack, or just times them. The data is found as the demo finds it.
 #include <signal.h>
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "music/music.h"
 #include "music/sound.h"
+#include "shell/data_folder.h"
 #include "shell/lifecycle.h"
 #include "tools/capture/ffmpeg_pipe.h"
 #include "tools/capture/frame_loop.h"
@@ -56,6 +58,19 @@ int main(int argc, char** argv)
     interactiveShell = false;
     installSignals();
 
+    // The output is named from the folder the capture starts in; the data
+    // may lie elsewhere (beside the program, or installed).
+    std::string shownOut = options.out;
+    if (!options.out.empty())
+        options.out = std::filesystem::absolute(options.out).string();
+    enterDataFolder();
+    loadMusic("data/tune.mp3", 0);
+    long long musicFrames = soundStreamFrames(musicStream);
+    double musicEnd = musicFrames / sampleRate * bpm / 960.0;
+    std::string problem = checkAgainstMusic(options, musicEnd);
+    if (!problem.empty())
+        return usageError(problem);
+
 #ifdef _WIN32
     if (options.output == OUTPUT_MP4)
         return usageError("the Windows build writes no mp4: write PNG frames (--out FOLDER/) and encode them");
@@ -63,24 +78,18 @@ int main(int argc, char** argv)
     if (options.output == OUTPUT_MP4 && findFfmpeg().empty())
         return usageError("ffmpeg not found: install the Debian package ffmpeg");
 #endif
-    std::string problem;
     if (options.output != OUTPUT_BENCH)
         problem = prepareOutputFolder(outputFolderOf(options.out, options.output == OUTPUT_FOLDER));
     if (problem.empty())
         problem = openCaptureContext(options.width, options.height, options.aspectItem);
     if (!problem.empty())
         return usageError(problem);
-
-    loadMusic("data/tune.mp3", 0);
     startCaptureShow();
 
-    long long musicFrames = soundStreamFrames(musicStream);
-    double to = options.to >= 0 ? options.to : musicFrames / sampleRate * bpm / 960.0;
+    double to = options.to >= 0 ? options.to : musicEnd;
     FrameSpan span = makeFrameSpan(options.from, to, options.fps);
     if (options.output == OUTPUT_PNG)
         span.count = 1;
-    else if (to <= options.from)
-        return usageError("--from lies beyond the end of the music; give --to");
     double firstSecond = patternsToSeconds(options.from);
     SoundSpan sound = {soundStreamPcm(musicStream), musicFrames, std::llround(firstSecond * sampleRate),
                        std::llround((patternsToSeconds(to) - firstSecond) * sampleRate)};
@@ -105,7 +114,7 @@ int main(int argc, char** argv)
     double seconds = (clockMs() - startMs) / 1000.0;
 
     if (options.output != OUTPUT_BENCH)
-        std::printf("%s\n", options.out.c_str());
+        std::printf("%s\n", shownOut.c_str());
     if (options.output != OUTPUT_PNG)
         std::printf("%ld frames in %.2f s: %.1f fps\n", done, seconds, seconds > 0 ? done / seconds : 0.0);
     return 0;

@@ -13,6 +13,7 @@
 #include "music/music.h"
 #include "shell/setup_choices.h"
 #include "tools/capture/frame_loop.h"
+#include "vorn_config.h"
 
 int usageError(const std::string& text)
 {
@@ -120,11 +121,23 @@ static std::string checkOptions(CaptureOptions* options, const std::string& atTe
     return "";
 }
 
+std::string checkAgainstMusic(const CaptureOptions& options, double musicPatterns)
+{
+    if (options.from < musicPatterns && options.to <= musicPatterns)
+        return "";
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "the music ends at %.2f patterns (%.2f s); times are in patterns, or seconds with an s suffix",
+                  musicPatterns, musicPatterns * 960.0 / bpm);
+    return text;
+}
+
 int parseCaptureOptions(int argc, char** argv, CaptureOptions* options)
 {
     CLI::App app{"Renders frames of the VORN show without a screen or sound card: one picture, a folder of "
                  "numbered pictures, or an .mp4 with the soundtrack. Show times are in patterns (7.5 s each) "
-                 "or in seconds with an s suffix (17.5s). Run from the folder that holds data/.",
+                 "or in seconds with an s suffix (17.5s). The data is read from data/ in the working folder, "
+                 "beside the program or above it, or from the installed data folder.",
                  "vorn-capture"};
     std::string atText, fromText, toText, sizeText = "1280x720", aspectText = "16:9";
     bool bench = false;
@@ -150,12 +163,15 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* options)
         ->type_name("RATIO")
         ->capture_default_str();
     app.add_flag("--quiet", options->quiet, "No progress bar");
+    app.set_version_flag("--version", "vorn-capture " VORN_VERSION, "Print the version and exit");
     at->excludes(from)->excludes(to)->excludes(fps)->excludes(benchFlag);
     benchFlag->excludes(out);
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         return usageError(e.what());

@@ -32,6 +32,11 @@ constexpr long maxFrames = 1000000;
 // 2 after a usage error, whose one-line message is on standard error.
 int parseCaptureOptions(int argc, char** argv, CaptureOptions* options);
 
+// Checks the show times against the length of the music in patterns: no
+// frame may lie past its end (--to may be the end itself). Empty when they
+// fit, else the problem, which gives the length in patterns and seconds.
+std::string checkAgainstMusic(const CaptureOptions& options, double musicPatterns);
+
 // A show time as written on the command line: patterns ("8", "2.25") or
 // seconds with an "s" suffix ("17.5s"). False for anything else, NaN and
 // infinities included.
