@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test bench asan fuzz soak tune images windows test-windows clean
+.PHONY: deps build run test bench asan fuzz soak tune images windows test-windows deb test-deb clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -19,12 +19,18 @@ build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BUILD) -j$(JOBS)
 
-# With no display the show is rendered to vorn.mp4 instead of played.
-run: build
-	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+# With no display the show is rendered to vorn.mp4 instead of played. Only
+# the program that runs is built, its compiler output kept in a log that is
+# shown when the build fails.
+run: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then program=vorn-capture; else program=vorn; fi; \
+	echo "Building $$program (compiler output in $(BUILD)/run-build.log)"; \
+	cmake --build $(BUILD) -j$(JOBS) --target $$program >$(BUILD)/run-build.log 2>&1 || \
+		{ cat $(BUILD)/run-build.log; exit 1; }; \
+	if [ $$program = vorn-capture ]; then \
 		echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): rendering the whole show to vorn.mp4 instead."; \
-		./$(BUILD)/vorn-capture --from 0 --fps 30 --size 1280x720 --out vorn.mp4 >/dev/null && \
-		echo "$(CURDIR)/vorn.mp4"; \
+		./$(BUILD)/vorn-capture --from 0 --fps 30 --size 1280x720 --out "$(CURDIR)/vorn.mp4"; \
 	else \
 		./$(BUILD)/vorn; \
 	fi
@@ -78,5 +84,14 @@ test-windows: deps
 	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture
 	LINUX_CAPTURE=$(BUILD)/vorn-capture sh tools/windows/test.sh
 
+# The Debian package build-deb/vorn_<version>_<arch>.deb.
+deb:
+	@JOBS=$(JOBS) sh tools/deb/build.sh
+
+# The package checked by lintian, installed, played from / under a virtual
+# display, captured from /tmp, then purged, leaving nothing behind.
+test-deb: deb
+	@sh tools/deb/test.sh
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-windows
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-windows build-deb

@@ -2,7 +2,8 @@
 # Installs the Debian packages VORN needs to build, run and test, and only
 # those that are missing. Quiet when everything is already there.
 # `install-deps.sh windows` adds the cross compilers, the tools that fetch and
-# build the Windows libraries from Debian's sources, and Wine to play the result.
+# build the Windows libraries from Debian's sources, and Wine to play the result;
+# `install-deps.sh deb` the tools that make and check the Debian package.
 set -e
 
 PACKAGES="
@@ -19,6 +20,11 @@ if [ "$1" = windows ]; then
     PACKAGES="$PACKAGES
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
 dpkg-dev nasm zip wine64
+"
+fi
+if [ "$1" = deb ]; then
+    PACKAGES="$PACKAGES
+dpkg-dev lintian desktop-file-utils
 "
 fi
 
