@@ -25,6 +25,17 @@ static const char* const separators = "/";
 static const int accessMode = W_OK | X_OK;
 #endif
 
+// "C:", the drive of an absolute Windows path, is no folder to make.
+static bool isDriveName(const std::string& path)
+{
+#ifdef _WIN32
+    return path.size() == 2 && path[1] == ':';
+#else
+    (void)path;
+    return false;
+#endif
+}
+
 static std::mutex registryLock;
 static std::vector<std::string> unfinishedFiles;
 static std::vector<std::string> madeFolders;  // parents first
@@ -57,7 +68,7 @@ std::string prepareOutputFolder(const std::string& folder)
         size_t slash = folder.find_first_of(separators, position);
         path = folder.substr(0, slash == std::string::npos ? folder.size() : slash);
         position = slash == std::string::npos ? slash : slash + 1;
-        if (path.empty() || path == "." || path == "..")
+        if (path.empty() || path == "." || path == ".." || isDriveName(path))
             continue;
         if (mkdir(path.c_str(), 0777) == 0) {
             std::lock_guard<std::mutex> hold(registryLock);

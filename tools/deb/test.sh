@@ -1,7 +1,7 @@
 #!/bin/sh
 # `make test-deb`: the package made by `make deb` is checked by lintian (no
 # error or warning; the informational tags are printed), installed with
-# apt-get, and run as a user would: the installed vorn started from / under
+# apt-get, its menu entry validated, and it is run as a user would: the installed vorn started from / under
 # a virtual display (its dialog appears, Return with the 640 x 480 screen
 # starts the show, which is lit a few seconds in, and Escape ends it with
 # status 0), the installed vorn-capture --at 8 from a folder under /tmp.
@@ -56,6 +56,7 @@ echo "lintian: ok"
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "$DEB" >"$WORK/install.log" 2>&1 || fail "apt-get install: $(cat "$WORK/install.log")"
 echo "installed $(dpkg-query -W -f='${Package} ${Version}' vorn)"
+desktop-file-validate /usr/share/applications/vorn.desktop || fail "the menu entry"
 
 INSIDE_DISPLAY=1 xvfb-run -a -s "-screen 0 640x480x24" sh "$0" play || fail "the installed vorn"
 

@@ -1,8 +1,9 @@
 #!/bin/sh
 # `make windows`: cross-builds the demo for 64-bit and 32-bit Windows and
-# packs build-windows/vorn-win64.zip and vorn-win32.zip. Each zip holds one
-# folder: the demo and vorn-capture, the DLLs they need, data/, the fallback font, the
-# licences and README.txt. The libraries come from libraries.sh (cached).
+# packs build-windows/vorn-<version>-win64.zip and vorn-<version>-win32.zip.
+# Each zip holds one folder of the same name: the demo and vorn-capture, the
+# DLLs they need, data/, the fallback font, the licences and README.txt
+# (which names the version). The libraries come from libraries.sh (cached).
 # Arguments: the architectures to build, default "win64 win32".
 set -e
 
@@ -11,6 +12,7 @@ ROOT=$(cd "$HERE/../.." && pwd)
 OUT=$ROOT/build-windows
 JOBS=${JOBS:-2}
 ARCHES=${*:-win64 win32}
+VERSION=$(sed -n 's/^project(vorn VERSION \([0-9.]*\) .*/\1/p' "$ROOT/CMakeLists.txt")
 
 # Windows' own DLLs (present on every Windows 10 and 11); any other DLL the
 # program or its DLLs import must be in the package.
@@ -34,9 +36,9 @@ check_imports() {
 
 # pack ARCH TRIPLE BUILD PREFIX: the package folder and its zip.
 pack() {
-    name=vorn-$1
+    name=vorn-$VERSION-$1
     stage=$OUT/$name
-    rm -rf "$stage" "$OUT/$name.zip"
+    rm -rf "$OUT"/vorn-*-"$1" "$OUT"/vorn-*-"$1".zip
     mkdir -p "$stage/fonts" "$stage/licences"
     cp "$3/vorn.exe" "$3/vorn-capture.exe" "$stage/"
     cp "$4/bin/SDL2.dll" "$4"/bin/libmpg123-*.dll "$stage/"
@@ -48,7 +50,7 @@ pack() {
     cp /usr/share/common-licenses/GPL-2 "$stage/fonts/GPL-2.txt"
     cp "$4"/licences/* "$stage/licences/"
     cp /usr/share/common-licenses/LGPL-2.1 "$stage/licences/LGPL-2.1.txt"
-    sed 's/$/\r/' "$HERE/README.txt" >"$stage/README.txt"
+    sed -e "s/@VERSION@/$VERSION/g" -e 's/$/\r/' "$HERE/README.txt" >"$stage/README.txt"
     check_imports "$stage" "$2"
     (cd "$OUT" && zip -qr -X "$name.zip" "$name")
     echo "$OUT/$name.zip: $(du -k "$OUT/$name.zip" | cut -f1) KiB"

@@ -1,5 +1,5 @@
 #!/bin/sh
-# `make test-windows`: plays the packed 64-bit build (build-windows/vorn-win64)
+# `make test-windows`: plays the packed 64-bit build (build-windows/vorn-<version>-win64)
 # under Wine on a virtual display with SDL's dummy audio, in a fresh Wine
 # prefix. The dialog appears, Return starts the show, a few seconds in the
 # picture is lit, Escape ends with status 0; without data/tune.mp3 the
@@ -9,8 +9,10 @@
 # build/vorn-capture): the same picture up to a small per-pixel tolerance.
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
-PACKAGE=$ROOT/build-windows/vorn-win64
-[ -f "$PACKAGE/vorn.exe" ] || { echo "no $PACKAGE/vorn.exe: run make windows first" >&2; exit 1; }
+VERSION=$(sed -n 's/^project(vorn VERSION \([0-9.]*\) .*/\1/p' "$ROOT/CMakeLists.txt")
+PACKAGE=$ROOT/build-windows/vorn-$VERSION-win64
+[ -f "$PACKAGE/vorn.exe" ] && [ -f "$PACKAGE.zip" ] || { echo "no $PACKAGE.zip: run make windows first" >&2; exit 1; }
+grep -q "^VORN $VERSION for Windows" "$PACKAGE/README.txt" || { echo "README.txt without the version" >&2; exit 1; }
 export LINUX_CAPTURE=$(realpath "${LINUX_CAPTURE:-$ROOT/build/vorn-capture}")
 [ -x "$LINUX_CAPTURE" ] || { echo "no $LINUX_CAPTURE: build the Linux vorn-capture first" >&2; exit 1; }
 
