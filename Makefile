@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test bench asan fuzz soak tune images windows test-windows deb test-deb clean
+.PHONY: deps build run test bench asan fuzz soak tune images readme-strip windows test-windows deb test-deb clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -70,6 +70,10 @@ tune: build
 
 images: build
 	./$(BUILD)/tools/gen_images data
+
+# The README's picture: four moments of the show side by side.
+readme-strip: build
+	sh tools/make-readme-strip.sh $(BUILD) show-strip.jpg
 
 # Cross-built for 64-bit and 32-bit Windows: build-windows/vorn-win64.zip and
 # vorn-win32.zip (the libraries are built once into ~/.cache/vorn-windows).
