@@ -23,15 +23,19 @@ static const char* const helpFooter =
     "                            that opens); dummy plays the show without sound\n"
     "\n"
     "The soundtrack and images are read from data/ in the working folder, else beside the program or in a\n"
+#ifdef _WIN32
+    "folder above it.\n"
+#else
     "folder above it; the installed program reads " VORN_INSTALL_DATADIR "/data.\n"
+#endif
     "Exit status: 0 when the show or the dialog ends, 1 after a failure (its message also goes to standard\n"
     "error), 2 for a bad command line.";
 
 // Returns -1 when the demo should run, else the exit status.
 static int parseCommandLine(int argc, char** argv)
 {
-    CLI::App app{"VORN " VORN_VERSION ": a real-time audiovisual demo. A setup dialog asks for the display mode, "
-                 "the monitor's aspect ratio, full screen or window and whether the music loops; then the show "
+    CLI::App app{"VORN " VORN_VERSION ": a real-time audiovisual demo. A setup dialog asks for the display mode,\n"
+                 "the monitor's aspect ratio, full screen or window and whether the music loops; then the show\n"
                  "plays to its music.",
                  "vorn"};
     app.set_version_flag("--version", "vorn " VORN_VERSION, "Print the version and exit");
