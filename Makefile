@@ -75,8 +75,8 @@ images: build
 readme-strip: build
 	sh tools/make-readme-strip.sh $(BUILD) show-strip.jpg
 
-# Cross-built for 64-bit and 32-bit Windows: build-windows/vorn-win64.zip and
-# vorn-win32.zip (the libraries are built once into ~/.cache/vorn-windows).
+# Cross-built for 64-bit and 32-bit Windows: build-windows/vorn-<version>-win64.zip
+# and -win32.zip (the libraries are built once into ~/.cache/vorn-windows).
 windows:
 	@JOBS=$(JOBS) sh tools/windows/build.sh
 

@@ -61,8 +61,10 @@ int main(int argc, char** argv)
     // The output is named from the folder the capture starts in; the data
     // may lie elsewhere (beside the program, or installed).
     std::string shownOut = options.out;
-    if (!options.out.empty())
-        options.out = std::filesystem::absolute(options.out).string();
+    std::error_code noWorkingFolder;
+    std::filesystem::path absolute = std::filesystem::absolute(options.out, noWorkingFolder);
+    if (!options.out.empty() && !noWorkingFolder)
+        options.out = absolute.string();
     enterDataFolder();
     loadMusic("data/tune.mp3", 0);
     long long musicFrames = soundStreamFrames(musicStream);
