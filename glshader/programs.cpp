@@ -132,7 +132,9 @@ std::string fragmentSource(const Stage stages[sglUnitCount], int alphaTest)
         if (!stages[unit].enabled)
             continue;
         std::string u = std::to_string(unit);
-        code += "in vec4 vTexCoord" + u + ";\nuniform sampler2D uTexture" + u + ";\n";
+        // Samplers default to low precision in fragment shaders, which Mesa
+        // honours: texels would reach the arithmetic rounded.
+        code += "in vec4 vTexCoord" + u + ";\nuniform highp sampler2D uTexture" + u + ";\n";
         body += stageCode(stages[unit], unit);
     }
     if (alphaTest != 7)

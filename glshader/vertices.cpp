@@ -7,9 +7,10 @@
 #include "glshader/context.h"
 #include "glshader/shader_gl.h"
 
-// Quads and polygons are split as Mesa's rasteriser splits them (a quad
-// along its second diagonal, a polygon as a fan around its first vertex),
-// so that colours and coordinates interpolate the same way in both backends.
+// Quads and polygons are split as Mesa splits them, so that colours and
+// coordinates interpolate the same way in both backends: a polygon as a fan
+// around its first vertex, a quad of immediate mode along its first
+// diagonal, a quad of glDrawElements along its second.
 bool appendTriangles(GLenum mode, const uint32_t* indices, uint32_t count, std::vector<uint32_t>* triangles)
 {
     auto at = [indices](uint32_t i) { return indices ? indices[i] : i; };
@@ -37,8 +38,13 @@ bool appendTriangles(GLenum mode, const uint32_t* indices, uint32_t count, std::
         return true;
     case GL_QUADS:
         for (uint32_t i = 0; i + 3 < count; i += 4) {
-            add(i, i + 1, i + 2);
-            add(i, i + 2, i + 3);
+            if (indices) {
+                add(i, i + 1, i + 3);
+                add(i + 1, i + 2, i + 3);
+            } else {
+                add(i, i + 1, i + 2);
+                add(i, i + 2, i + 3);
+            }
         }
         return true;
     case GL_POLYGON:

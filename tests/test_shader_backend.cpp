@@ -1,0 +1,322 @@
+// The shader backend against Mesa's fixed-function pipeline: small scenes
+// drawn through both backends, each feature where a pixel shows a fault.
+// Both run on llvmpipe, so equal state gives equal pictures up to rounding
+// inside the rasteriser: no channel may differ by more than 2 levels
+// (out of 255), and only on a few edge pixels; the model-view matrix, which
+// the program reads back, must agree to the bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "glapi/gl_api.h"
+#include "shell/gl_checks.h"
+#include "tests/support/backend_pair.h"
+
+#ifndef GL_COMBINE_ARB
+#define GL_COMBINE_ARB 0x8570
+#endif
+
+namespace {
+
+constexpr int sceneWidth = 96;
+constexpr int sceneHeight = 64;
+
+void expectSamePicture(void (*scene)(), double edgeShare = 0.01)
+{
+    BackendPictures p = drawOnBothBackends(sceneWidth, sceneHeight, scene);
+    ASSERT_EQ(p.problem, "");
+    PictureDifference d = comparePictures(p.fixed, p.shader, 3, 2);
+    EXPECT_LE(d.largest, 2) << "largest difference of a channel";
+    PictureDifference any = comparePictures(p.fixed, p.shader, 3, 0);
+    EXPECT_LE(any.shareAbove, edgeShare) << "share of pixels that differ at all";
+    EXPECT_EQ(std::memcmp(p.fixedModelview, p.shaderModelview, sizeof p.fixedModelview), 0) << "model-view matrix";
+    // A scene that draws nothing would pass: each must leave colour behind.
+    size_t lit = 0;
+    for (size_t i = 0; i < p.fixed.size(); i += 4)
+        lit += p.fixed[i] + p.fixed[i + 1] + p.fixed[i + 2] > 0;
+    EXPECT_GT(lit, p.fixed.size() / 16) << "the scene draws too little to compare";
+}
+
+void ortho2D()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1, 1, -1, 1, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// A w x h RGBA texture whose texels come from the formula below, with
+// every mipmap level (each a colour of its own) unless mipmaps is false.
+GLuint makeTexture(int w, int h, bool mipmaps, GLint internalFormat = GL_RGBA8)
+{
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    for (int level = 0;; level++) {
+        std::vector<uint8_t> texels((size_t)w * h * 4);
+        for (int y = 0; y < h; y++) {
+            for (int x = 0; x < w; x++) {
+                uint8_t* t = &texels[4 * ((size_t)y * w + x)];
+                t[0] = (uint8_t)(level ? 60 * level : x * 255 / (w > 1 ? w - 1 : 1));
+                t[1] = (uint8_t)(level ? 255 - 40 * level : y * 255 / (h > 1 ? h - 1 : 1));
+                t[2] = (uint8_t)(((x / 2 + y / 2) % 2) * 200 + 30);
+                t[3] = (uint8_t)((x * 37 + y * 91) % 256);
+            }
+        }
+        glTexImage2D(GL_TEXTURE_2D, level, internalFormat, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        if (!mipmaps || (w == 1 && h == 1))
+            break;
+        w = w > 1 ? w / 2 : 1;
+        h = h > 1 ? h / 2 : 1;
+    }
+    return name;
+}
+
+void texturedQuad(float x0, float y0, float x1, float y1, float s0, float t0, float s1, float t1)
+{
+    glBegin(GL_QUADS);
+    glTexCoord2f(s0, t0);
+    glVertex2f(x0, y0);
+    glTexCoord2f(s1, t0);
+    glVertex2f(x1, y0);
+    glTexCoord2f(s1, t1);
+    glVertex2f(x1, y1);
+    glTexCoord2f(s0, t1);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
+// Smooth colours over a polygon, quads whose corner colours do not lie in
+// a plane (so the diagonal they are split along shows), triangles, a fan
+// and a strip.
+void primitivesScene()
+{
+    ortho2D();
+    glBegin(GL_POLYGON);
+    for (int i = 0; i < 5; i++) {
+        float a = (float)i * 1.2566f;
+        glColor4f(0.5f + 0.5f * std::cos(a), 0.5f + 0.5f * std::sin(a), (float)i / 4.0f, 1.0f);
+        glVertex3f(-0.5f + 0.45f * std::cos(a), 0.5f * std::sin(a), 0.0f);
+    }
+    glEnd();
+    glBegin(GL_QUADS);
+    const float corners[4][2] = {{0.05f, -0.9f}, {0.95f, -0.8f}, {0.9f, 0.1f}, {0.1f, 0.0f}};
+    const float colours[4][3] = {{1, 0, 0}, {0, 0, 0}, {1, 1, 0}, {0, 0, 1}};
+    for (int i = 0; i < 4; i++) {
+        glColor4f(colours[i][0], colours[i][1], colours[i][2], 1.0f);
+        glVertex2f(corners[i][0], corners[i][1]);
+    }
+    glEnd();
+    glColor4f(0.2f, 0.9f, 0.4f, 1.0f);
+    glBegin(GL_TRIANGLE_FAN);
+    glVertex2f(0.5f, 0.6f);
+    for (int i = 0; i <= 4; i++)
+        glVertex2f(0.5f + 0.4f * std::cos(0.5f * i), 0.6f + 0.35f * std::sin(0.5f * i));
+    glEnd();
+    glBegin(GL_TRIANGLE_STRIP);
+    for (int i = 0; i < 6; i++) {
+        glColor4f(0.1f * i, 0.3f, 1.0f - 0.15f * i, 1.0f);
+        glVertex2f(-1.0f + 0.15f * i, -0.95f + 0.25f * (i % 2));
+    }
+    glEnd();
+    glBegin(GL_TRIANGLES);
+    glColor4f(1.5f, -0.5f, 0.7f, 1.0f);  // clamped per channel
+    glVertex2f(-0.95f, 0.7f);
+    glVertex2f(-0.7f, 0.7f);
+    glVertex2f(-0.8f, 0.95f);
+    glEnd();
+}
+
+// A textured quad through a texture matrix (translate, scale, rotate about
+// z), magnified with repeat, minified through mipmaps with both mipmap
+// filters, and an RGB8 texture clamped to its edge, each modulated.
+void textureScene()
+{
+    ortho2D();
+    glEnable(GL_TEXTURE_2D);
+    makeTexture(8, 8, false);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glMatrixMode(GL_TEXTURE);
+    glTranslatef(0.3f, -0.2f, 0.0f);
+    glTranslatef(0.5f, 0.5f, 0.0f);
+    glScalef(1.5f, 0.75f, 1.0f);
+    glRotatef(-33.0f, 0.0f, 0.0f, 1.0f);
+    glTranslatef(-0.5f, -0.5f, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glColor4f(0.9f, 0.8f, 1.0f, 1.0f);
+    texturedQuad(-1.0f, 0.0f, 0.0f, 1.0f, 0, 0, 1, 1);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+
+    makeTexture(64, 32, true);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    texturedQuad(0.0f, 0.0f, 1.0f, 1.0f, 0, 0, 5.3f, 3.1f);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    texturedQuad(0.0f, -1.0f, 1.0f, 0.0f, 0, 0, 2.7f, 7.9f);
+
+    makeTexture(16, 16, false, GL_RGB8);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, textureClampMode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, textureClampMode);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    texturedQuad(-1.0f, -1.0f, 0.0f, 0.0f, -0.3f, -0.2f, 1.4f, 1.1f);
+}
+
+
+// The sprites' cross-fade: unit 0 modulates the texture by the vertex
+// colour and keeps its alpha, unit 1 interpolates between that and a second
+// sample by vertex alpha; drawn from client arrays (colour array, two
+// coordinate arrays) as 32-bit indexed quads, alpha-tested and blended.
+void combinerScene()
+{
+    ortho2D();
+    glClearColor(0.2f, 0.1f, 0.3f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    GLuint texture = makeTexture(32, 32, true);
+    for (GLenum unit : {GL_TEXTURE0, GL_TEXTURE1}) {
+        pglActiveTextureARB(unit);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    }
+    pglActiveTextureARB(GL_TEXTURE0);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_PRIMARY_COLOR_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_TEXTURE);
+    pglActiveTextureARB(GL_TEXTURE1);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_INTERPOLATE_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_INTERPOLATE_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_PREVIOUS_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB_ARB, GL_PRIMARY_COLOR_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB_ARB, GL_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_PREVIOUS_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA_ARB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_ALPHA_ARB, GL_PRIMARY_COLOR_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_ALPHA_ARB, GL_SRC_ALPHA);
+    pglActiveTextureARB(GL_TEXTURE0);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
+
+    // Three quads: each corner its own colour and alpha, coordinates into
+    // different parts of the texture on the two units.
+    float corners[12 * 3], colours[12 * 4], coords0[12 * 2], coords1[12 * 2];
+    uint32_t indices[12];
+    for (int i = 0; i < 12; i++) {
+        int quad = i / 4, corner = i % 4;
+        float x = corner == 1 || corner == 2, y = corner >= 2;
+        corners[3 * i] = -0.9f + 0.6f * quad + 0.55f * x;
+        corners[3 * i + 1] = -0.8f + 0.2f * quad + 1.2f * y;
+        corners[3 * i + 2] = 0.0f;
+        colours[4 * i] = 0.3f + 0.2f * corner;
+        colours[4 * i + 1] = 1.0f - 0.25f * quad;
+        colours[4 * i + 2] = 0.5f + 0.1f * corner;
+        colours[4 * i + 3] = corner == 0 ? 0.0f : 0.3f * corner;
+        coords0[2 * i] = 0.5f * x;
+        coords0[2 * i + 1] = 0.5f * y;
+        coords1[2 * i] = 0.25f + 0.75f * x;
+        coords1[2 * i + 1] = 0.5f + 0.5f * y;
+        indices[i] = (uint32_t)(i % 4 == 0 ? i + 3 : i - 1);  // quads listed from their last corner
+    }
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, corners);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_FLOAT, 0, colours);
+    pglClientActiveTextureARB(GL_TEXTURE1);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, coords1);
+    pglClientActiveTextureARB(GL_TEXTURE0);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, coords0);
+    glDrawElements(GL_QUADS, 12, GL_UNSIGNED_INT, indices);
+    glPopClientAttrib();
+}
+
+// The blends of the render flags over a coloured background, each with
+// the depth test and a depth function, culling and a colour mask.
+void blendScene()
+{
+    ortho2D();
+    glBegin(GL_QUADS);
+    glColor4f(0.9f, 0.2f, 0.1f, 1.0f);
+    glVertex2f(-1, -1);
+    glColor4f(0.1f, 0.8f, 0.3f, 1.0f);
+    glVertex2f(1, -1);
+    glColor4f(0.2f, 0.3f, 0.9f, 1.0f);
+    glVertex2f(1, 1);
+    glColor4f(0.8f, 0.8f, 0.7f, 1.0f);
+    glVertex2f(-1, 1);
+    glEnd();
+    const GLenum blends[5][2] = {{GL_ONE, GL_ONE},
+                                 {GL_ZERO, GL_ONE_MINUS_SRC_COLOR},
+                                 {GL_ZERO, GL_SRC_COLOR},
+                                 {GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA},
+                                 {GL_ONE, GL_ONE_MINUS_SRC_COLOR}};
+    glEnable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    for (int i = 0; i < 5; i++) {
+        glBlendFunc(blends[i][0], blends[i][1]);
+        glColor4f(0.2f + 0.15f * i, 0.6f, 0.9f - 0.1f * i, 0.6f);
+        float x = -1.0f + 0.4f * i;
+        glBegin(GL_POLYGON);
+        glVertex3f(x, -0.9f, 0.5f);
+        glVertex3f(x + 0.35f, -0.9f, 0.5f);
+        glVertex3f(x + 0.35f, 0.2f, 0.5f);
+        glVertex3f(x, 0.2f, 0.5f);
+        glEnd();
+    }
+    // Farther than what is there (depth 0.5 above): rejected with LESS,
+    // then a back face culled, then green and alpha masked off.
+    glDisable(GL_BLEND);
+    glDepthFunc(GL_LESS);
+    glColor4f(1, 1, 1, 1);
+    texturedQuad(-1.0f, -0.5f, 1.0f, -0.3f, 0, 0, 0, 0);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glDisable(GL_DEPTH_TEST);
+    glBegin(GL_QUADS);
+    glVertex2f(-1.0f, 0.3f);
+    glVertex2f(-1.0f, 0.5f);
+    glVertex2f(1.0f, 0.5f);
+    glVertex2f(1.0f, 0.3f);
+    glEnd();
+    glColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_FALSE);
+    texturedQuad(-0.5f, 0.4f, 0.5f, 1.0f, 0, 0, 0, 0);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+}  // namespace
+
+TEST(ShaderBackend, DrawsPrimitivesAsMesaSplitsThem)
+{
+    expectSamePicture(primitivesScene);
+}
+
+TEST(ShaderBackend, SamplesTexturesThroughTheTextureMatrix)
+{
+    expectSamePicture(textureScene);
+}
+
+TEST(ShaderBackend, CombinesTwoUnitsFromIndexedArrays)
+{
+    expectSamePicture(combinerScene);
+}
+
+TEST(ShaderBackend, BlendsTestsDepthCullsAndMasks)
+{
+    expectSamePicture(blendScene);
+}
