@@ -299,6 +299,214 @@ void blendScene()
     texturedQuad(-0.5f, 0.4f, 0.5f, 1.0f, 0, 0, 0, 0);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
+
+// What the render-state pair saves and what it leaves: inside it the
+// blend, viewport, colour, texture binding, texture parameters, texture
+// and model-view matrices and client arrays change; after it the enables,
+// viewport, colour, binding and parameters are back, while the blend
+// function (colour-buffer group, not saved) stays as set inside.
+void attributeScene()
+{
+    ortho2D();
+    glEnable(GL_TEXTURE_2D);
+    GLuint small = makeTexture(8, 8, false);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    GLuint large = makeTexture(16, 16, false);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glBindTexture(GL_TEXTURE_2D, small);
+    glColor4f(0.8f, 0.6f, 0.4f, 1.0f);
+    glViewport(0, 0, 48, 64);
+    texturedQuad(-1.0f, -1.0f, 1.0f, 0.0f, 0, 0, 1, 1);
+
+    glPushAttrib(0x6affb);
+    glMatrixMode(GL_TEXTURE);
+    glPushMatrix();
+    glScalef(2.0f, 3.0f, 1.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glTranslatef(0.1f, 0.0f, 0.0f);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    static const float colours[4 * 4] = {1, 0, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1, 1};
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(4, GL_FLOAT, 0, colours);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+    glViewport(48, 0, 48, 64);
+    glColor4f(0.3f, 0.9f, 0.9f, 1.0f);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    texturedQuad(-1.0f, -1.0f, 1.0f, 1.0f, 0, 0, 1, 1);
+    glBindTexture(GL_TEXTURE_2D, large);
+    texturedQuad(-0.5f, 0.0f, 0.5f, 1.0f, 0, 0, 1, 1);
+    glPopClientAttrib();
+    glPopAttrib();
+    glMatrixMode(GL_TEXTURE);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+
+    // Left half again: the small texture, nearest, the first colour, no
+    // blend; then the blend switched on meets the function set inside.
+    texturedQuad(-1.0f, 0.0f, 1.0f, 1.0f, 0, 0, 1, 1);
+    static const float corners[4 * 2] = {-0.5f, -0.5f, 0.5f, -0.5f, 0.5f, 0.5f, -0.5f, 0.5f};
+    static const uint32_t indices[4] = {0, 1, 2, 3};
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, corners);
+    glDrawElements(GL_QUADS, 4, GL_UNSIGNED_INT, indices);
+}
+
+// Lists as the outline font and the meshes record them: fans, strips and
+// quads with a translation after them, and a list that saves all
+// attributes around indexed arrays (read while recording) and triangles
+// with coordinates for two units. Recording draws nothing; each call
+// replays.
+void listScene()
+{
+    ortho2D();
+    GLuint base = glGenLists(2);
+    glNewList(base, GL_COMPILE);
+    glBegin(GL_TRIANGLE_FAN);
+    glVertex3d(-0.9, -0.9, 0.0);
+    for (int i = 0; i < 4; i++)
+        glVertex3d(-0.9 + 0.8 * std::cos(0.45 * i), -0.9 + 1.2 * std::sin(0.45 * i), 0.0);
+    glEnd();
+    glBegin(GL_TRIANGLE_STRIP);
+    for (int i = 0; i < 5; i++) {
+        const GLdouble v[3] = {-0.9 + 0.15 * i, 0.4 + 0.5 * (i % 2), 0.0};
+        glNormal3d(0.0, 0.0, 1.0);
+        glVertex3dv(v);
+    }
+    glEnd();
+    glTranslatef(0.5f, 0.1f, 0.0f);
+    glEndList();
+
+    static const float corners[3 * 3] = {0.2f, -0.9f, 0.0f, 0.9f, -0.8f, 0.0f, 0.6f, -0.1f, 0.0f};
+    static const float colours[3 * 4] = {1, 0.5f, 0, 1, 0, 1, 0.5f, 1, 0.2f, 0.2f, 1, 1};
+    static const uint32_t triangle[3] = {0, 1, 2};
+    glNewList(base + 1, GL_COMPILE);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, corners);
+    glColorPointer(4, GL_FLOAT, 0, colours);
+    glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_INT, triangle);
+    glPopClientAttrib();
+    glColor4f(0.9f, 0.9f, 0.2f, 1.0f);
+    glBegin(GL_TRIANGLES);
+    const GLfloat up[3] = {0, 0, 1}, a[3] = {0.3f, 0.2f, 0}, b[3] = {0.9f, 0.3f, 0}, c[3] = {0.5f, 0.9f, 0};
+    glNormal3fv(up);
+    const GLfloat* vertices[3] = {a, b, c};
+    for (int i = 0; i < 3; i++) {
+        pglMultiTexCoord2fARB(GL_TEXTURE0_ARB, vertices[i][0], vertices[i][1]);
+        pglMultiTexCoord2fARB(GL_TEXTURE1_ARB, 0.0f, 0.0f);
+        glVertex3fv(vertices[i]);
+    }
+    glEnd();
+    glPopAttrib();
+    glEndList();
+
+    glClear(GL_COLOR_BUFFER_BIT);  // the checks of the set-up draw nothing either
+    glColor4f(0.3f, 0.8f, 1.0f, 1.0f);
+    glCallList(base);
+    glColor4f(1.0f, 0.4f, 0.6f, 1.0f);
+    glCallList(base);
+    glLoadIdentity();
+    glEnable(GL_TEXTURE_2D);
+    makeTexture(4, 4, false);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glCallList(base + 1);
+    // The list's attribute pop brought back the colour from before it.
+    glDisable(GL_TEXTURE_2D);
+    texturedQuad(-0.2f, -0.2f, 0.2f, 0.2f, 0, 0, 0, 0);
+}
+
+// Copies from the framebuffer into RGB8 textures (what render targets are
+// on a framebuffer without alpha), whole and into a corner, drawn back
+// magnified with clamping.
+void copyScene()
+{
+    ortho2D();
+    glViewport(0, 0, 32, 32);
+    glBegin(GL_QUADS);
+    glColor4f(1, 0, 0, 1);
+    glVertex2f(-1, -1);
+    glColor4f(0, 1, 0, 1);
+    glVertex2f(1, -1);
+    glColor4f(0, 0, 1, 1);
+    glVertex2f(1, 1);
+    glColor4f(1, 1, 1, 1);
+    glVertex2f(-1, 1);
+    glEnd();
+    std::vector<uint8_t> zeros(64 * 64 * 4, 0);
+    GLuint target = 0;
+    glGenTextures(1, &target);
+    glBindTexture(GL_TEXTURE_2D, target);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 64, 32, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, textureClampMode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, textureClampMode);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 32, 32);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 40, 8, 4, 4, 20, 16);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glViewport(0, 0, sceneWidth, sceneHeight);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+    texturedQuad(-1, -1, 1, 1, -0.1f, -0.1f, 1.1f, 1.1f);
+}
+
+// A perspective camera off its axis (a shifted projection, a rolled up
+// vector) over depth-tested, interpenetrating triangles and a textured
+// floor.
+void cameraScene()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glTranslatef(0.05f, -0.03f, 0.0f);
+    gluPerspective(62.5, 16.0 / 9.0, 0.1, 20.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0.3, 0.4, -3.0, 0.1, -0.2, 1.0, std::sin(0.3), std::cos(0.3), 0.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glBegin(GL_TRIANGLES);
+    glColor4f(1.0f, 0.3f, 0.2f, 1.0f);
+    glVertex3f(-1.0f, -0.5f, -0.5f);
+    glVertex3f(1.0f, -0.5f, 0.5f);
+    glVertex3f(0.0f, 1.0f, 0.0f);
+    glColor4f(0.2f, 0.4f, 1.0f, 1.0f);
+    glVertex3f(-1.0f, 0.6f, 0.6f);
+    glVertex3f(1.0f, 0.4f, -0.7f);
+    glVertex3f(0.2f, -0.9f, 0.0f);
+    glEnd();
+    glEnable(GL_TEXTURE_2D);
+    makeTexture(16, 16, true);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex3f(-3.0f, -1.0f, -2.0f);
+    glTexCoord2f(6, 0);
+    glVertex3f(3.0f, -1.0f, -2.0f);
+    glTexCoord2f(6, 6);
+    glVertex3f(3.0f, -1.0f, 8.0f);
+    glTexCoord2f(0, 6);
+    glVertex3f(-3.0f, -1.0f, 8.0f);
+    glEnd();
+}
+
+// Calls outside the subset: harmless on the fixed-function backend, an
+// error on the shader backend.
+void leftOutScene()
+{
+    ortho2D();
+    glColor4f(1, 1, 1, 1);
+    texturedQuad(-1, -1, 1, 1, 0, 0, 0, 0);
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+}
 }  // namespace
 
 TEST(ShaderBackend, DrawsPrimitivesAsMesaSplitsThem)
@@ -319,4 +527,30 @@ TEST(ShaderBackend, CombinesTwoUnitsFromIndexedArrays)
 TEST(ShaderBackend, BlendsTestsDepthCullsAndMasks)
 {
     expectSamePicture(blendScene);
+}
+
+TEST(ShaderBackend, SavesAndRestoresTheAttributeGroupsOfTheRenderStatePair)
+{
+    expectSamePicture(attributeScene);
+}
+
+TEST(ShaderBackend, RecordsAndReplaysDisplayLists)
+{
+    expectSamePicture(listScene);
+}
+
+TEST(ShaderBackend, CopiesTheFramebufferIntoTextures)
+{
+    expectSamePicture(copyScene);
+}
+
+TEST(ShaderBackend, ProjectsThroughTheGluCamera)
+{
+    expectSamePicture(cameraScene);
+}
+
+TEST(ShaderBackend, RefusesWhatItLeavesOut)
+{
+    BackendPictures p = drawOnBothBackends(sceneWidth, sceneHeight, leftOutScene);
+    EXPECT_EQ(p.problem, "shader backend: GL error 1280");
 }
