@@ -54,7 +54,9 @@ void syncRasterState(SglContext* gl)
     bool v = a.valid;
     if (changed(&a.blend, s.blend, v))
         setCapability(GL_BLEND, s.blend);
-    if (changed(&a.blendSource, s.blendSource, v) | changed(&a.blendDestination, s.blendDestination, v))
+    bool blendFunction = changed(&a.blendSource, s.blendSource, v);
+    blendFunction |= changed(&a.blendDestination, s.blendDestination, v);
+    if (blendFunction)
         glBlendFunc(s.blendSource, s.blendDestination);
     if (changed(&a.dither, s.dither, v))
         setCapability(GL_DITHER, s.dither);

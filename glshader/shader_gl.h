@@ -4,6 +4,35 @@
 // stand for spelled as plain C types, so that this header needs neither the
 // desktop nor the ES headers. Calls outside the subset record
 // GL_INVALID_ENUM and name themselves once on standard error.
+//
+// The subset:
+// - primitives: triangles, strips, fans, quads and polygons, split into
+//   triangles as Mesa splits them; immediate mode (glBegin ... glEnd with
+//   colour and texture coordinates of two units) and float client arrays
+//   drawn with glDrawElements and 32-bit indices;
+// - matrices: model-view, projection and one texture matrix per unit, with
+//   their stacks; translation, scaling, rotation about z, glOrtho, and
+//   gluPerspective, gluLookAt and gluOrtho2D computed as Mesa and libGLU
+//   compute them; the model-view matrix read back;
+// - two texture units with 2D textures of RGBA bytes stored as RGBA8 or
+//   RGB8 at any level (the program filters its own mipmaps), every filter,
+//   repeat and clamp to edge, copies from the framebuffer; environments
+//   MODULATE and COMBINE with REPLACE, MODULATE and INTERPOLATE of the
+//   texture, the primary colour and the previous stage;
+// - alpha test, blending, depth test and mask, culling, colour mask,
+//   dithering, viewport, clears of colour and depth;
+// - glPushAttrib and glPopAttrib for every group that holds state kept
+//   here (the bound textures' parameters included), glPushClientAttrib;
+// - display lists recorded in GL_COMPILE mode (primitives, translations,
+//   attribute pushes and pops, indexed arrays read while recording);
+// - the queries, read-back and entry points by name that the program uses.
+// Left out, because the program never needs them: lighting and materials
+// (accepted and ignored: lighting is never on), fog, texture-coordinate
+// generation, 1D textures, stencil, scissor, clip planes, logic ops, line
+// and point modes (all accepted only when switched off), flat shading,
+// GL_CLAMP (asked for only below OpenGL 1.2; this backend reports 1.3),
+// other texture formats and environments, gluBuild2DMipmaps, more than two
+// units. Polygon smoothing is accepted and, as on Mesa, has no effect.
 #pragma once
 
 // Makes the backend's context for the current OpenGL ES 3 context; false
