@@ -32,14 +32,14 @@ static size_t spanBytes(const AttributeSource& source, uint32_t count)
 static void sendAttributes(SglContext* gl, const AttributeSource sources[attributeCount], uint32_t count)
 {
     struct Range {
-        const char *begin, *end;
-        size_t offset;
+        uintptr_t begin, end;  // addresses in client memory
+        size_t offset;         // in the buffer
     } ranges[attributeCount];
     int rangeCount = 0;
     for (int i = 0; i < attributeCount; i++) {
         if (!sources[i].data)
             continue;
-        const char* begin = (const char*)sources[i].data;
+        uintptr_t begin = (uintptr_t)sources[i].data;
         Range added = {begin, begin + spanBytes(sources[i], count), 0};
         // Absorb every range that meets the new one.
         for (int r = 0; r < rangeCount;) {
@@ -56,25 +56,26 @@ static void sendAttributes(SglContext* gl, const AttributeSource sources[attribu
     size_t total = 0;
     for (int r = 0; r < rangeCount; r++) {
         ranges[r].offset = total;
-        total += (size_t)(ranges[r].end - ranges[r].begin);
+        total += ranges[r].end - ranges[r].begin;
     }
     glBindBuffer(GL_ARRAY_BUFFER, gl->vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)total, nullptr, GL_STREAM_DRAW);
     for (int r = 0; r < rangeCount; r++)
-        glBufferSubData(GL_ARRAY_BUFFER, (GLintptr)ranges[r].offset, ranges[r].end - ranges[r].begin, ranges[r].begin);
+        glBufferSubData(GL_ARRAY_BUFFER, (GLintptr)ranges[r].offset, (GLsizeiptr)(ranges[r].end - ranges[r].begin),
+                        (const void*)ranges[r].begin);
     for (int i = 0; i < attributeCount; i++) {
         if (!sources[i].data) {
             glDisableVertexAttribArray(i);
             glVertexAttrib4fv(i, sources[i].constant);
             continue;
         }
-        const char* begin = (const char*)sources[i].data;
+        uintptr_t begin = (uintptr_t)sources[i].data;
         int r = 0;
         while (!(begin >= ranges[r].begin && begin < ranges[r].end))
             r++;
-        size_t offset = ranges[r].offset + (size_t)(begin - ranges[r].begin);
         glEnableVertexAttribArray(i);
-        glVertexAttribPointer(i, sources[i].size, GL_FLOAT, GL_FALSE, sources[i].stride, (const void*)offset);
+        glVertexAttribPointer(i, sources[i].size, GL_FLOAT, GL_FALSE, sources[i].stride,
+                              (const void*)(ranges[r].offset + (begin - ranges[r].begin)));
     }
 }
 
