@@ -1,7 +1,7 @@
 // Triangle meshes built at start-up: a box and an open tube, each with
 // vertex and face normals and a compiled display list.
 #pragma once
-#include <GL/gl.h>
+#include "glapi/gl_api.h"
 
 struct Mesh {
     GLuint list;          // display list drawing the mesh

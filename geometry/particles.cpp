@@ -2,11 +2,10 @@
 // sprites drawn with two texture units.
 #include "geometry/particles.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 
 #include "geometry/radix_sort.h"
+#include "glapi/gl_api.h"
 #include "render/render_state.h"
 #include "shell/gl_checks.h"
 #include "shell/lifecycle.h"

@@ -7,10 +7,10 @@
 // copied into the level's texture. The compose pass stretches every level
 // over the target area, the sharp level 0 at full strength and the blurred
 // ones added at a small weight.
-#include <GL/gl.h>
 
 #include <cmath>
 
+#include "glapi/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"

@@ -1,8 +1,7 @@
 // The fullscreen quad of the 2D passes and the state it is drawn in.
 #include "render/fullscreen_quad.h"
 
-#include <GL/gl.h>
-
+#include "glapi/gl_api.h"
 #include "render/render_state.h"
 
 void fullscreenQuad(float dx, float dy, float s0, float t0, float s1, float t1)

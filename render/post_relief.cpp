@@ -5,8 +5,7 @@
 // moved d/2 pixels right and up, then darkens it (blend ZERO,
 // ONE_MINUS_SRC_COLOR) and half of P is added on top, so bright regions
 // darken where a bright copy lies over them: P x (1 - P') + 0.5 P.
-#include <GL/gl.h>
-
+#include "glapi/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"

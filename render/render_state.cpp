@@ -3,8 +3,7 @@
 // set-up.
 #include "render/render_state.h"
 
-#include <GL/gl.h>
-
+#include "glapi/gl_api.h"
 #include "shell/platform.h"
 #include "shell/setup.h"
 

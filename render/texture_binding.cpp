@@ -1,8 +1,6 @@
 // Texture binding: per-texture parameters and coordinate generation from the
 // flag word, the plain single-unit bind and the two-unit cross-fade bind.
-#include <GL/gl.h>
-#include <GL/glext.h>
-
+#include "glapi/gl_api.h"
 #include "render/render_state.h"
 #include "shell/gl_checks.h"
 #include "textures/texture.h"

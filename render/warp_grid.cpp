@@ -1,13 +1,12 @@
 // The grid warp: a texture drawn through an nx x ny grid of quads whose
 // texture coordinates come from a field function of time and position, and
 // the wobbling field the world scene's backdrop uses.
-#include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
+#include "glapi/gl_api.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
 #include "shell/gl_checks.h"

@@ -1,8 +1,7 @@
 // Checks that the OpenGL context is good enough for the show, the texture
 // clamp mode derived from its version, and the multitexture entry points.
 #pragma once
-#include <GL/gl.h>
-#include <GL/glext.h>  // Windows' gl.h stops at OpenGL 1.1
+#include "glapi/gl_api.h"
 
 // GL_CLAMP_TO_EDGE on OpenGL 1.2 and newer, else GL_CLAMP.
 extern GLint textureClampMode;

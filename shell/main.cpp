@@ -3,7 +3,11 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
+#include "glapi/gl_table.h"
+#include "shell/lifecycle.h"
 #include "shell/main_loop.h"
 #include "shell/platform.h"
 #include "vorn_config.h"
@@ -21,6 +25,8 @@ static const char* const helpFooter =
     "  SDL_VIDEODRIVER           SDL's video driver, e.g. x11 or wayland (default: the first that opens)\n"
     "  SDL_AUDIODRIVER           SDL's sound driver, e.g. pipewire, pulseaudio or alsa (default: the first\n"
     "                            that opens); dummy plays the show without sound\n"
+    "  VORN_GL_BACKEND           how the show is drawn: fixed (default, the system's fixed-function OpenGL)\n"
+    "                            or shader (generated shaders on OpenGL ES 3.0)\n"
     "\n"
     "The soundtrack and images are read from data/ in the working folder, else beside the program or in a\n"
 #ifdef _WIN32
@@ -30,6 +36,18 @@ static const char* const helpFooter =
 #endif
     "Exit status: 0 when the show or the dialog ends, 1 after a failure (its message also goes to standard\n"
     "error), 2 for a bad command line.";
+
+// The GL backend named by VORN_GL_BACKEND: "fixed" (also when unset or
+// empty) or "shader".
+static void chooseGlBackend()
+{
+    const char* name = std::getenv("VORN_GL_BACKEND");
+    GlBackend backend = GL_BACKEND_FIXED;
+    if (name && *name && !glBackendFromName(name, &backend))
+        fatalError(("VORN_GL_BACKEND must be fixed or shader, not '" + std::string(name) + "'.").c_str());
+    if (!useGlBackend(backend))
+        fatalError("This build has no shader backend (VORN_GL_BACKEND=shader).");
+}
 
 // Returns -1 when the demo should run, else the exit status.
 static int parseCommandLine(int argc, char** argv)
@@ -59,6 +77,7 @@ int main(int argc, char** argv)
     if (status >= 0)
         return status;
     preparePlatform();
+    chooseGlBackend();
     startUp();
     messageLoop();
     shutDown();

@@ -1,10 +1,9 @@
 // Start-up, message loop, frame epilogue and shutdown.
 #include "shell/main_loop.h"
 
-#include <GL/gl.h>
-
 #include <cstdlib>
 
+#include "glapi/gl_api.h"
 #include "music/music.h"
 #include "render/render_state.h"
 #include "shell/data_folder.h"

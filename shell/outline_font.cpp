@@ -13,7 +13,6 @@
 #else
 #include <fontconfig/fontconfig.h>
 #endif
-#include <GL/glu.h>
 #ifndef GLAPIENTRY
 #define GLAPIENTRY APIENTRY  // the tessellator's callback convention (MinGW's gl.h)
 #endif

@@ -4,7 +4,7 @@
 #pragma once
 #include <vector>
 
-#include <GL/gl.h>
+#include "glapi/gl_api.h"
 
 // Metrics of one outline glyph, in em units.
 struct GlyphMetricsFloat {

@@ -10,6 +10,7 @@
 #include <malloc.h>
 #endif
 
+#include "glapi/gl_table.h"
 #include "shell/lifecycle.h"
 #include "shell/setup.h"
 
@@ -129,6 +130,12 @@ static bool openWindowWithDepth(int depthBits, const char* title, int x, int y, 
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // The shader backend draws on OpenGL ES 3.0, what WebGL 2 offers.
+    if (currentGlBackend() == GL_BACKEND_SHADER) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    }
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (fullscreen)
@@ -165,10 +172,11 @@ static bool openWindowWithSomeDepth(int depthBits, const char* title, int x, int
     return false;
 }
 
-// Makes the new context current without vsync and reads the size granted.
+// Makes the new context current without vsync, starts the GL backend on it
+// and reads the size granted.
 static bool makeWindowCurrent()
 {
-    if (SDL_GL_MakeCurrent(hWnd, hRC) != 0)
+    if (SDL_GL_MakeCurrent(hWnd, hRC) != 0 || !startGlBackend())
         return false;
     SDL_GL_SetSwapInterval(0);
     // The system may not grant the mode (virtual displays, Wayland).
@@ -257,6 +265,8 @@ void restoreDisplayMode()
 void releaseWindow()
 {
     if (hRC) {
+        if (SDL_GL_GetCurrentContext() == hRC)
+            stopGlBackend();
         SDL_GL_MakeCurrent(hWnd, nullptr);
         SDL_GL_DeleteContext(hRC);
         hRC = nullptr;
@@ -270,5 +280,5 @@ void releaseWindow()
 
 void* glProcAddress(const char* name)
 {
-    return SDL_GL_GetProcAddress(name);
+    return glApi.ProcAddress(name);
 }

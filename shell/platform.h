@@ -37,9 +37,10 @@ bool getDisplayMode(int index, DisplayMode* mode);
 typedef void (*WindowProcedure)(const SDL_Event& event);
 
 // Opens the show window in the mode chosen by displayModeIndex (a mode of
-// unknown size keeps screenWidth x screenHeight), makes an OpenGL
-// compatibility context current (depth 32, else 24, else 16 bits) and
-// returns the window, or null on any failure.
+// unknown size keeps screenWidth x screenHeight), makes an OpenGL context
+// current (depth 32, else 24, else 16 bits) and returns the window, or null
+// on any failure. The context is a compatibility one for the fixed-function
+// backend, OpenGL ES 3.0 for the shader backend (currentGlBackend).
 SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x, int y,
                          WindowProcedure windowProcedure);
 // Opens a window of width x height that is never shown, with the same
@@ -62,5 +63,5 @@ void showMessageBox(const char* text);
 void restoreDisplayMode();
 // Releases the context and the window and shows the cursor again.
 void releaseWindow();
-// Looks up an OpenGL entry point of the current context.
+// Looks up an OpenGL entry point of the current context and backend.
 void* glProcAddress(const char* name);

@@ -5,8 +5,7 @@
 
 #include <cstdlib>
 
-#include <GL/gl.h>
-
+#include "glapi/gl_api.h"
 #include "shell/bitmap_font.h"
 #include "shell/gl_checks.h"
 #include "shell/lifecycle.h"

@@ -1,11 +1,9 @@
 // Beat envelopes, camera presets and the perspective camera set-up.
 #include "show/camera.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include <cmath>
 
+#include "glapi/gl_api.h"
 #include "render/render_state.h"
 #include "shell/setup.h"
 #include "show/constants.h"

@@ -2,8 +2,7 @@
 // texel over two pixels across) at a random offset each frame, multiplied.
 #include "show/grain.h"
 
-#include <GL/gl.h>
-
+#include "glapi/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/render_state.h"
 #include "shell/platform.h"

@@ -1,11 +1,10 @@
 // The hit table, the hit count and the additive white flash.
 #include "show/hits.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
+#include "glapi/gl_api.h"
 #include "render/render_state.h"
 
 const int htab[hitCountMax] = {149, 201, 295, 391, 481, 536, 631, 746, 778, 1000000};

@@ -2,10 +2,9 @@
 // scrolling shared by the scenes.
 #include "show/overlay.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 
+#include "glapi/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/render_state.h"
 

@@ -2,11 +2,10 @@
 // indexed by combinations of itself to give moving grey bands.
 #include "show/plasma.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 #include <cstdint>
 
+#include "glapi/gl_api.h"
 #include "render/render_state.h"
 #include "show/constants.h"
 #include "textures/texture.h"

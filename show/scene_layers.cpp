@@ -4,10 +4,9 @@
 // in at its own time; the logo darkens the picture in at the end.
 #include "show/scene_layers.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 
+#include "glapi/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"

@@ -7,8 +7,6 @@
 // which points shake with the spectrum.
 #include "show/scene_world.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -19,6 +17,7 @@
 #include "geometry/particles.h"
 #include "geometry/radix_sort.h"
 #include "geometry/show_blobs.h"
+#include "glapi/gl_api.h"
 #include "music/spectrum.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"

@@ -50,6 +50,7 @@ expect_usage_error "--fps" --from 1 --to 2 --fps 100000 --bench
 expect_usage_error "smaller than 512x256" --from 1 --to 2 --bench --size 511x256
 expect_usage_error "larger than this GL allows" --from 1 --to 2 --bench --size 64000x256
 expect_usage_error "--aspect" --from 1 --to 2 --bench --aspect 5:4
+expect_usage_error "--backend: bogus not in {fixed,shader}" --at 1 --backend bogus --out "$WORK/x.png"
 expect_usage_error "cannot make the folder" --from 1 --to 2 --out "$WORK/file/d/"
 CAPTURE_PATH=/nonexistent
 expect_usage_error "install the Debian package ffmpeg" --from 1 --to 2 --out "$WORK/x.mp4"

@@ -2,9 +2,7 @@
 // the second box, redrawn and shown after every start-up item.
 #include "textures/loading_bar.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
+#include "glapi/gl_api.h"
 #include "shell/lifecycle.h"
 #include "shell/main_loop.h"
 #include "shell/platform.h"

@@ -3,8 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include <GL/gl.h>
-
+#include "glapi/gl_api.h"
 #include "render/render_flags.h"
 
 // One texture of the show; made once at start-up and kept until exit.

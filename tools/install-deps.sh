@@ -9,7 +9,7 @@ set -e
 PACKAGES="
 build-essential cmake pkg-config
 libsdl2-dev libmpg123-dev libkissfft-dev libjpeg-dev
-libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 libegl1
+libgl-dev libgles-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 libegl1
 libfreetype-dev libfontconfig-dev fonts-liberation libimgui-dev
 libcli11-dev libpng-dev ffmpeg
 libgtest-dev libbenchmark-dev

@@ -3,10 +3,9 @@
 // steps a frame after the particle table of the first).
 #include "tools/capture/frame_loop.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 
+#include "glapi/gl_api.h"
 #include "music/music.h"
 #include "music/spectrum.h"
 #include "render/render_state.h"

@@ -80,6 +80,8 @@ int main(int argc, char** argv)
     if (options.output == OUTPUT_MP4 && findFfmpeg().empty())
         return usageError("ffmpeg not found: install the Debian package ffmpeg");
 #endif
+    if (!useGlBackend(options.backend))
+        return usageError("--backend shader: this build has no shader backend");
     if (options.output != OUTPUT_BENCH)
         problem = prepareOutputFolder(outputFolderOf(options.out, options.output == OUTPUT_FOLDER));
     if (problem.empty())

@@ -2,10 +2,9 @@
 // read from the GL itself.
 #include "tools/capture/offscreen_context.h"
 
-#include <GL/gl.h>
-
 #include <cstdlib>
 
+#include "glapi/gl_api.h"
 #include "render/render_state.h"
 #include "shell/lifecycle.h"
 #include "shell/platform.h"

@@ -139,7 +139,7 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* options)
                  "or in seconds with an s suffix (17.5s). The data is read from data/ in the working folder, "
                  "beside the program or above it, or from the installed data folder.",
                  "vorn-capture"};
-    std::string atText, fromText, toText, sizeText = "1280x720", aspectText = "16:9";
+    std::string atText, fromText, toText, sizeText = "1280x720", aspectText = "16:9", backendText = "fixed";
     bool bench = false;
     *options = CaptureOptions{};
     options->fps = 30;
@@ -164,6 +164,12 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* options)
         ->capture_default_str();
     app.add_flag("--quiet", options->quiet, "No progress bar");
     app.set_version_flag("--version", "vorn-capture " VORN_VERSION, "Print the version and exit");
+    app.add_option("--backend", backendText,
+                   "How the show is drawn: fixed (the system's fixed-function OpenGL) or shader (generated "
+                   "shaders on OpenGL ES 3.0, as in a browser)")
+        ->type_name("NAME")
+        ->check(CLI::IsMember({"fixed", "shader"}))
+        ->capture_default_str();
     at->excludes(from)->excludes(to)->excludes(fps)->excludes(benchFlag);
     benchFlag->excludes(out);
 
@@ -183,6 +189,7 @@ int parseCaptureOptions(int argc, char** argv, CaptureOptions* options)
             options->aspectItem = i;
     if (options->aspectItem < 0)
         return usageError("--aspect: '" + aspectText + "' is not 4:3, 16:10 or 16:9");
+    glBackendFromName(backendText.c_str(), &options->backend);
 
     std::string problem = checkOptions(options, atText, fromText, toText, bench, sizeText);
     return problem.empty() ? -1 : usageError(problem);

@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+#include "glapi/gl_table.h"
+
 enum CaptureOutput {
     OUTPUT_PNG,     // --at: one PNG file
     OUTPUT_FOLDER,  // a span as numbered PNG files in a folder
@@ -20,6 +22,7 @@ struct CaptureOptions {
     CaptureOutput output;
     std::string out;    // file or folder named by --out
     bool quiet;         // no progress bar
+    GlBackend backend;  // fixed-function or shader
 };
 
 // Frames per second above this are refused as absurd.

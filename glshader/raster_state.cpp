@@ -1,0 +1,315 @@
+// Capabilities, blending, alpha and depth tests, culling, masks, viewport
+// and clears: kept in the backend's state (so the attribute stack can
+// restore them) and sent to the ES context when something is drawn or
+// cleared. Capabilities the program only ever switches off are accepted off
+// and refused on.
+#include "glshader/context.h"
+#include "glshader/shader_gl.h"
+
+void initRasterState(SglContext* gl)
+{
+    ServerState& s = gl->state;
+    for (int i = 0; i < 4; i++) {
+        s.colour[i] = 1.0f;
+        s.colourMask[i] = true;
+    }
+    for (float* texCoord : s.texCoord)
+        texCoord[3] = 1.0f;
+    s.dither = true;
+    s.blendSource = GL_ONE;
+    s.blendDestination = GL_ZERO;
+    s.alphaFunction = GL_ALWAYS;
+    s.depthFunction = GL_LESS;
+    s.depthMask = true;
+    s.clearDepth = 1.0f;
+    s.cullMode = GL_BACK;
+    s.frontFace = GL_CCW;
+    s.shadeModel = GL_SMOOTH;
+    glGetIntegerv(GL_VIEWPORT, s.viewport);
+    gl->applied.valid = false;
+    gl->applied.clearDepth = 1.0f;  // the ES defaults; the clear values are compared alone
+}
+
+template <typename T>
+static bool changed(T* applied, T wanted, bool valid)
+{
+    if (valid && *applied == wanted)
+        return false;
+    *applied = wanted;
+    return true;
+}
+
+static void setCapability(GLenum cap, bool on)
+{
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+void syncRasterState(SglContext* gl)
+{
+    const ServerState& s = gl->state;
+    AppliedState& a = gl->applied;
+    bool v = a.valid;
+    if (changed(&a.blend, s.blend, v))
+        setCapability(GL_BLEND, s.blend);
+    bool blendFunction = changed(&a.blendSource, s.blendSource, v);
+    blendFunction |= changed(&a.blendDestination, s.blendDestination, v);
+    if (blendFunction)
+        glBlendFunc(s.blendSource, s.blendDestination);
+    if (changed(&a.dither, s.dither, v))
+        setCapability(GL_DITHER, s.dither);
+    if (changed(&a.depthTest, s.depthTest, v))
+        setCapability(GL_DEPTH_TEST, s.depthTest);
+    if (changed(&a.depthFunction, s.depthFunction, v))
+        glDepthFunc(s.depthFunction);
+    if (changed(&a.depthMask, s.depthMask, v))
+        glDepthMask(s.depthMask ? GL_TRUE : GL_FALSE);
+    if (changed(&a.cullFace, s.cullFace, v))
+        setCapability(GL_CULL_FACE, s.cullFace);
+    if (changed(&a.cullMode, s.cullMode, v))
+        glCullFace(s.cullMode);
+    if (changed(&a.frontFace, s.frontFace, v))
+        glFrontFace(s.frontFace);
+    bool mask = false, viewport = false;
+    for (int i = 0; i < 4; i++) {
+        mask |= changed(&a.colourMask[i], s.colourMask[i], v);
+        viewport |= changed(&a.viewport[i], s.viewport[i], v);
+    }
+    if (mask)
+        glColorMask(s.colourMask[0], s.colourMask[1], s.colourMask[2], s.colourMask[3]);
+    if (viewport)
+        glViewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+    a.valid = true;
+}
+
+// The capabilities the program switches on somewhere, and those it only
+// switches off (lighting, fog, texture generation and the like: left out).
+static bool* capabilityFlag(SglContext* gl, GLenum cap)
+{
+    ServerState& s = gl->state;
+    switch (cap) {
+    case GL_BLEND:
+        return &s.blend;
+    case GL_ALPHA_TEST:
+        return &s.alphaTest;
+    case GL_DEPTH_TEST:
+        return &s.depthTest;
+    case GL_CULL_FACE:
+        return &s.cullFace;
+    case GL_DITHER:
+        return &s.dither;
+    case GL_TEXTURE_2D:
+        return &s.units[s.activeUnit].enabled;
+    default:
+        return nullptr;
+    }
+}
+
+static bool acceptedOffOnly(GLenum cap)
+{
+    switch (cap) {
+    case GL_LIGHTING:
+    case GL_FOG:
+    case GL_TEXTURE_1D:
+    case GL_TEXTURE_GEN_S:
+    case GL_TEXTURE_GEN_T:
+    case GL_TEXTURE_GEN_R:
+    case GL_TEXTURE_GEN_Q:
+    case GL_AUTO_NORMAL:
+    case GL_COLOR_MATERIAL:
+    case GL_POINT_SMOOTH:
+    case GL_LINE_SMOOTH:
+    case GL_LINE_STIPPLE:
+    case GL_SCISSOR_TEST:
+    case GL_STENCIL_TEST:
+    case GL_INDEX_LOGIC_OP:
+        return true;
+    default:
+        return cap >= GL_CLIP_PLANE0 && cap <= GL_CLIP_PLANE5;
+    }
+}
+
+static void enableCapability(GLenum cap, bool on)
+{
+    SglContext* gl = currentContext();
+    if (gl->compiling) {
+        notImplemented(gl, "glEnable and glDisable in a display list");
+        return;
+    }
+    if (bool* flag = capabilityFlag(gl, cap)) {
+        *flag = on;
+        return;
+    }
+    // Polygon smoothing (on after every reset) has no effect on Mesa's
+    // rasteriser either; normalising matters only to lighting.
+    if (cap == GL_POLYGON_SMOOTH || cap == GL_NORMALIZE)
+        return;
+    if (!on && acceptedOffOnly(cap))
+        return;
+    notImplemented(gl, std::string(on ? "glEnable" : "glDisable") + "(" + std::to_string(cap) + ")");
+}
+
+void sglEnable(unsigned cap)
+{
+    enableCapability(cap, true);
+}
+
+void sglDisable(unsigned cap)
+{
+    enableCapability(cap, false);
+}
+
+void sglBlendFunc(unsigned sfactor, unsigned dfactor)
+{
+    SglContext* gl = currentContext();
+    if (refusedInList(gl, "glBlendFunc"))
+        return;
+    gl->state.blendSource = sfactor;
+    gl->state.blendDestination = dfactor;
+}
+
+void sglAlphaFunc(unsigned func, float ref)
+{
+    SglContext* gl = currentContext();
+    if (refusedInList(gl, "glAlphaFunc"))
+        return;
+    if (func < GL_NEVER || func > GL_ALWAYS) {
+        recordError(gl, GL_INVALID_ENUM);
+        return;
+    }
+    gl->state.alphaFunction = func;
+    gl->state.alphaReference = ref < 0.0f ? 0.0f : ref > 1.0f ? 1.0f : ref;
+}
+
+void sglDepthFunc(unsigned func)
+{
+    SglContext* gl = currentContext();
+    if (!refusedInList(gl, "glDepthFunc"))
+        gl->state.depthFunction = func;
+}
+
+void sglDepthMask(unsigned char flag)
+{
+    SglContext* gl = currentContext();
+    if (!refusedInList(gl, "glDepthMask"))
+        gl->state.depthMask = flag != 0;
+}
+
+void sglColorMask(unsigned char red, unsigned char green, unsigned char blue, unsigned char alpha)
+{
+    SglContext* gl = currentContext();
+    if (refusedInList(gl, "glColorMask"))
+        return;
+    bool* mask = gl->state.colourMask;
+    mask[0] = red != 0;
+    mask[1] = green != 0;
+    mask[2] = blue != 0;
+    mask[3] = alpha != 0;
+}
+
+void sglCullFace(unsigned mode)
+{
+    SglContext* gl = currentContext();
+    if (!refusedInList(gl, "glCullFace"))
+        gl->state.cullMode = mode;
+}
+
+void sglFrontFace(unsigned mode)
+{
+    SglContext* gl = currentContext();
+    if (!refusedInList(gl, "glFrontFace"))
+        gl->state.frontFace = mode;
+}
+
+void sglShadeModel(unsigned mode)
+{
+    SglContext* gl = currentContext();
+    if (refusedInList(gl, "glShadeModel"))
+        return;
+    if (mode == GL_SMOOTH)
+        gl->state.shadeModel = mode;
+    else
+        notImplemented(gl, "glShadeModel(GL_FLAT)");
+}
+
+void sglViewport(int x, int y, int width, int height)
+{
+    SglContext* gl = currentContext();
+    if (refusedInList(gl, "glViewport"))
+        return;
+    if (width < 0 || height < 0) {
+        recordError(gl, GL_INVALID_VALUE);
+        return;
+    }
+    GLint* viewport = gl->state.viewport;
+    viewport[0] = x;
+    viewport[1] = y;
+    viewport[2] = width;
+    viewport[3] = height;
+}
+
+void sglClearColor(float red, float green, float blue, float alpha)
+{
+    SglContext* gl = currentContext();
+    if (refusedInList(gl, "glClearColor"))
+        return;
+    float* colour = gl->state.clearColour;
+    colour[0] = red;
+    colour[1] = green;
+    colour[2] = blue;
+    colour[3] = alpha;
+}
+
+void sglClearDepth(double depth)
+{
+    SglContext* gl = currentContext();
+    if (!refusedInList(gl, "glClearDepth"))
+        gl->state.clearDepth = (float)(depth < 0.0 ? 0.0 : depth > 1.0 ? 1.0 : depth);
+}
+
+void sglClear(unsigned mask)
+{
+    SglContext* gl = currentContext();
+    if (refusedInList(gl, "glClear"))
+        return;
+    if (mask & ~(unsigned)(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT)) {
+        notImplemented(gl, "glClear of other buffers than colour and depth");
+        return;
+    }
+    syncRasterState(gl);
+    const ServerState& s = gl->state;
+    AppliedState& a = gl->applied;
+    bool colour = false;
+    for (int i = 0; i < 4; i++)
+        colour |= changed(&a.clearColour[i], s.clearColour[i], true);
+    if (colour)
+        glClearColor(s.clearColour[0], s.clearColour[1], s.clearColour[2], s.clearColour[3]);
+    if (changed(&a.clearDepth, s.clearDepth, true))
+        glClearDepthf(s.clearDepth);
+    glClear(mask);
+}
+
+// Hints change nothing in ES (perspective correction is always on); the
+// material is read only by lighting, which is left out.
+void sglHint(unsigned target, unsigned)
+{
+    SglContext* gl = currentContext();
+    if (target != GL_PERSPECTIVE_CORRECTION_HINT)
+        notImplemented(gl, "glHint(" + std::to_string(target) + ")");
+}
+
+void sglMaterialf(unsigned, unsigned, float) {}
+
+void sglMaterialfv(unsigned, unsigned, const float*) {}
+
+void sglStencilFunc(unsigned, int, unsigned)
+{
+    notImplemented(currentContext(), "the stencil test");
+}
+
+void sglStencilOp(unsigned, unsigned, unsigned)
+{
+    notImplemented(currentContext(), "the stencil test");
+}
