@@ -104,9 +104,14 @@ TEST_F(MusicStream, PlayingMovesTheShowAndFreezingReplaysTheHeldStretch)
     std::set<float> levels;
     for (int frame = 0; frame < 8; frame++) {
         FSOUND_Stream_SetTime(musicStream, 12000);  // however far it has played
+        auto before = std::chrono::steady_clock::now();
         EXPECT_EQ(currentShowTime(), 1.0f);
         int ms = FSOUND_Stream_GetTime(musicStream);
-        EXPECT_TRUE(ms >= 7500 && ms < 7760) << ms;
+        auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
+        // Played on from the held position for as long as the call took, no more.
+        EXPECT_TRUE(ms >= 7500 && ms < 7600 + waited.count()) << ms << " after " << waited.count() << " ms";
+        if (ms >= 7760)
+            continue;  // a stalled machine played on into the 1 kHz stretch
         analysisStep();
         EXPECT_LT(bandLevel[0], 0.05f);
         levels.insert(bandLevel[1]);
