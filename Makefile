@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test bench asan fuzz soak tune images windows test-windows clean
+.PHONY: deps build run test references bench asan fuzz soak tune images windows test-windows clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -31,6 +31,11 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Regenerates the reference frames of tests/frames/ (only for a change to the
+# picture that is meant: say why in the commit).
+references: build
+	VORN_WRITE_REFERENCES=1 ./$(BUILD)/tests/test_frames --gtest_filter='ReferenceFrames.*'
 
 # Benchmarks; pass Google Benchmark flags with BENCH_ARGS="--benchmark_filter=iso".
 bench: build
