@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test references bench asan fuzz soak tune images windows test-windows clean
+.PHONY: deps build run test references mutate bench asan fuzz soak tune images windows test-windows clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -36,6 +36,13 @@ test: build
 # picture that is meant: say why in the commit).
 references: build
 	VORN_WRITE_REFERENCES=1 ./$(BUILD)/tests/test_frames --gtest_filter='ReferenceFrames.*'
+
+# Mutation testing (not in CI: it takes long): each mutant of tools/mutants.txt
+# applied in turn to a copy of the tree in build-mutate/, built and tested.
+# MUTANTS=name,name or MUTANTS=show/grain.cpp runs only some; CTEST_ARGS passes
+# ctest arguments (e.g. CTEST_ARGS="-E e2e_").
+mutate: deps
+	python3 tools/mutate.py --jobs $(JOBS) $(if $(MUTANTS),--only $(MUTANTS)) $(if $(CTEST_ARGS),--ctest-args "$(CTEST_ARGS)")
 
 # Benchmarks; pass Google Benchmark flags with BENCH_ARGS="--benchmark_filter=iso".
 bench: build
