@@ -102,16 +102,14 @@ std::vector<unsigned char> freshFrame(double t, int aspect = 2)
     return drawFrame(t, aspect);
 }
 
-// 2 x 2 means, rounded, of the RGB channels; alpha 255.
+// 2 x 2 means, rounded, of the RGB channels: HW x HH x 3 bytes, rows bottom-up.
 std::vector<unsigned char> halve(const std::vector<unsigned char>& rgba)
 {
-    std::vector<unsigned char> half((size_t)HW * HH * 4, 255);
-    for (int y = 0; y < HH; y++)
-        for (int x = 0; x < HW; x++)
-            for (int c = 0; c < 3; c++) {
-                auto at = [&](int dx, int dy) { return rgba[((size_t)(2 * y + dy) * W + 2 * x + dx) * 4 + c]; };
-                half[((size_t)y * HW + x) * 4 + c] = (unsigned char)((at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1) + 2) / 4);
-            }
+    std::vector<unsigned char> half((size_t)HW * HH * 3);
+    for (size_t i = 0; i < half.size(); i++) {
+        size_t x = i / 3 % HW, y = i / 3 / HW, c = i % 3, at = ((2 * y) * W + 2 * x) * 4 + c;
+        half[i] = (unsigned char)((rgba[at] + rgba[at + 4] + rgba[at + 4 * W] + rgba[at + 4 * W + 4] + 2) / 4);
+    }
     return half;
 }
 
@@ -120,32 +118,28 @@ std::string pathOf(const Shot& shot)
     return std::string("tests/frames/") + shot.name + ".png";
 }
 
-// PNG files hold rows top-down; a negative stride keeps GL's bottom-up order.
-bool readPng(const std::string& path, std::vector<unsigned char>* rgba)
+// PNG rows run top-down; a negative stride keeps GL's bottom-up order.
+bool readPng(const std::string& path, std::vector<unsigned char>* rgb)
 {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str()))
         return false;
-    image.format = PNG_FORMAT_RGBA;
-    rgba->assign(PNG_IMAGE_SIZE(image), 0);
+    image.format = PNG_FORMAT_RGB;
+    rgb->assign(PNG_IMAGE_SIZE(image), 0);
     bool read = image.width == HW && image.height == HH
-                && png_image_finish_read(&image, nullptr, rgba->data(), -HW * 4, nullptr);
+                && png_image_finish_read(&image, nullptr, rgb->data(), -HW * 3, nullptr);
     png_image_free(&image);
     return read;
 }
 
-bool writePng(const std::string& path, const std::vector<unsigned char>& rgba)
+bool writePng(const std::string& path, const std::vector<unsigned char>& rgb)
 {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     image.width = HW;
     image.height = HH;
     image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> rgb;
-    for (size_t i = 0; i < rgba.size(); i++)
-        if (i % 4 != 3)
-            rgb.push_back(rgba[i]);
     return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), -HW * 3, nullptr);
 }
 
@@ -165,7 +159,7 @@ Difference difference(const std::vector<unsigned char>& a, const std::vector<uns
                 long sum = 0, count = 0;
                 for (int y = ty; y < std::min(HH, ty + tileSize); y++)
                     for (int x = tx; x < tx + tileSize; x++, count++) {
-                        size_t i = ((size_t)y * HW + x) * 4 + c;
+                        size_t i = ((size_t)y * HW + x) * 3 + c;
                         sum += a[i] - b[i];
                         off += std::abs(a[i] - b[i]) > valueSlack;
                     }
