@@ -212,6 +212,37 @@ TEST(PostPasses, GlowAddsEachBlurredLevelAtItsWeight)
     }
 }
 
+TEST(PostPasses, BlurTapsLieOnACircleOfOneNewPixel)
+{
+    // A one-texel white line in the work area: a texel of level 1 is the
+    // mean of eight bilinear samples 2 sin(a) texels across (for a column)
+    // or 2 cos(a) texels up (for a row) from its centre, a = k x 45 degrees.
+    showContext();
+    const float white[4] = {1, 1, 1, 1};
+    for (int line : {200, 100}) {
+        const bool column = line == 200;
+        clearTo(0.0f);
+        glEnable(GL_SCISSOR_TEST);
+        column ? glScissor(line, 0, 1, 256) : glScissor(0, line, 512, 1);
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        blur_chain_build(blurChain, 0, 1.0f, white);
+        std::vector<unsigned char> level(256 * 128 * 4);
+        glBindTexture(GL_TEXTURE_2D, blurChain->levels[1].name);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+        for (int d = line / 2 - 3; d <= line / 2 + 3; d++) {
+            double sum = 0.0;
+            for (int k = 0; k < 8; k++) {
+                double offset = 2.0 * (column ? std::sin(k * M_PI / 4) : std::cos(k * M_PI / 4));
+                sum += std::max(0.0, 1.0 - std::fabs(2 * d + 0.5 + offset - line));
+            }
+            int at = column ? 64 * 256 + d : d * 256 + 128;
+            EXPECT_NEAR(level[4 * at], 255.0 * sum / 8, 3.0) << (column ? "column " : "row ") << d;
+        }
+    }
+}
+
 TEST(WorldScene, PlasmaImagesAreExactlyThoseOfTheirPhase)
 {
     // FNV-1a hashes of whole images. At tau = 21.137777 (the frame 70.4 s
