@@ -51,24 +51,15 @@ struct Shot {
 // What each frame shows; the camera presets pulse on beat envelopes, taken
 // here on their ramps.
 const Shot shots[] = {
-    {"00.25-fade-in", 0.25, 2},
-    {"00.50-fade-in-target-ramp", 0.5, 2},
-    {"01.50-first-text-pair", 1.5, 2},
-    {"02.31-row-148", 2.3125, 2},
-    {"02.33-hit-row-149", 2.328125, 2},
-    {"02.34-row-150-telephoto", 2.34375, 2},
-    {"02.58-telephoto-ramp", 2.5833333, 2},
-    {"03.32-wide-ramp", 3.3214286, 2},
-    {"05.45-fly-in-gate-ramp", 5.453125, 2},
-    {"06.88-telephoto-both-ramps", 6.8833333, 2},
-    {"07.89-wide-third-text-pair", 7.8928571, 2},
-    {"09.00-fly-in", 9.0, 2},
-    {"10.50-telephoto-4x3", 10.5, 0},
-    {"11.72-wide-shake", 11.720588, 2},
-    {"12.50-fly-in-shake", 12.5, 2},
-    {"13.75-logo", 13.75, 2},
-    {"14.50-fade-out", 14.5, 2},
-    {"15.25-dark", 15.25, 2},
+    {"00.25-fade-in", 0.25, 2},          {"00.50-fade-in-target-ramp", 0.5, 2},
+    {"01.50-first-text-pair", 1.5, 2},   {"02.31-row-148", 2.3125, 2},
+    {"02.33-hit-row-149", 2.328125, 2},  {"02.34-row-150-telephoto", 2.34375, 2},
+    {"02.58-telephoto-ramp", 2.5833333, 2}, {"03.32-wide-ramp", 3.3214286, 2},
+    {"05.45-fly-in-gate-ramp", 5.453125, 2}, {"06.88-telephoto-both-ramps", 6.8833333, 2},
+    {"07.89-wide-third-text-pair", 7.8928571, 2}, {"09.00-fly-in", 9.0, 2},
+    {"10.50-telephoto-4x3", 10.5, 0},    {"11.72-wide-shake", 11.720588, 2},
+    {"12.50-fly-in-shake", 12.5, 2},     {"13.75-logo", 13.75, 2},
+    {"14.50-fade-out", 14.5, 2},         {"15.25-dark", 15.25, 2},
 };
 
 // The capture's start-up, once per process; the random state a fresh

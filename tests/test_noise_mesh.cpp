@@ -1,16 +1,15 @@
-// The grain noise and the box and tube meshes, as arrays and drawn.
+// The grain noise and the geometry of the box and tube meshes (the show
+// builds the meshes but never draws them).
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include "geometry/mesh.h"
 #include "show/random.h"
-#include "tests/support/gl_context.h"
 #include "textures/noise.h"
 
 // The show keeps its meshes for good; tests give theirs back.
@@ -65,34 +64,4 @@ TEST(Mesh, BoxAndTubeHaveTheirSizesAndFaceOutwards)
         EXPECT_NEAR(c.mesh->radius, c.radius, 1e-5f);
         dropMesh(c.mesh);
     }
-}
-
-TEST(Mesh, CompiledListsLightTheOutsideOfBoxAndTube)
-{
-    // A light shining from the eye lights the near side of a mesh drawn in
-    // the middle of the window only if its normals point outward.
-    openTestContext();
-    Mesh* box = makeBox(1.0f, RF_FLAT);
-    Mesh* tube = makeTube(5, 3, 0);
-    ASSERT_TRUE(glIsList(box->list) && glIsList(tube->list) && box->list != tube->list);
-    const GLfloat towardsViewer[4] = {0, 0, 1, 0}, black[4] = {0, 0, 0, 1};
-    glViewport(0, 0, 640, 360);
-    glClearColor(0, 0, 0, 1);
-    glMatrixMode(GL_PROJECTION), glLoadIdentity(), gluPerspective(60.0, 640.0 / 360.0, 0.1, 100.0);
-    glMatrixMode(GL_MODELVIEW), glLoadIdentity();
-    glLightfv(GL_LIGHT0, GL_POSITION, towardsViewer);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
-    gluLookAt(3, 2, 5, 0, 0, 0, 0, 1, 0);
-    for (GLenum capability : {GL_LIGHTING, GL_LIGHT0, GL_DEPTH_TEST}) glEnable(capability);
-    glDisable(GL_TEXTURE_2D);
-    for (Mesh* mesh : {box, tube}) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glCallList(mesh->list);
-        unsigned char rgba[4];
-        readPixel(320, 180, rgba);
-        EXPECT_GT(rgba[0], 100) << (mesh == box ? "box" : "tube");
-        dropMesh(mesh);
-    }
-    glDisable(GL_LIGHTING), glDisable(GL_DEPTH_TEST);
-    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
