@@ -6,11 +6,12 @@ file with another. The tool copies the working tree (tracked and untracked
 files, not ignored ones) to build-mutate/tree, configures a build of it once
 in build-mutate/build, checks that the suite passes there unmutated, and
 then, for each mutant: applies it, builds incrementally, runs the suite
-(ctest, stopping at the first failure), reruns the failed tests, restores
-the file and prints one line:
+(ctest, stopping at the first failure; the in-process tests before the
+whole-program ones), reruns the failed tests, restores the file and prints
+one line:
 
     NAME: caught by TEST      a failure that repeats on the rerun
-    NAME: MISSED              the suite passes, or its failure did not repeat
+    NAME: MISSED              the suite passes, or its failures did not repeat
     NAME: does not compile    not counted
 
 The last line is "caught N of M". A mutant whose text is not found exactly
@@ -150,19 +151,31 @@ def ctest(args):
     return done.returncode == 0
 
 
-def run_suite(jobs, extra):
-    """None when the suite passes (or its failures do not repeat), else the
-    names of the tests that failed twice."""
-    base = [f"-j{jobs}"] + extra
+# The in-process tests first, the slower whole-program ones (tests/e2e_*.sh)
+# only when those pass: most mutants are caught in the first part.
+PARTS = [["-E", "^e2e_"], ["-R", "^e2e_"]]
+
+
+def run_part(base):
+    """None when these tests pass (or their failures do not repeat), else
+    the names of the tests that failed twice."""
     if ctest(base + ["--stop-on-failure"]):
         return None
     if not ctest(base + ["--rerun-failed"]):
         return failed_tests()
-    # The failure did not repeat: the whole suite once more, without
-    # stopping, and its failures rerun.
+    # The failure did not repeat: all of them once more, without stopping,
+    # and their failures rerun.
     if ctest(base) or ctest(base + ["--rerun-failed"]):
         return None
     return failed_tests()
+
+
+def run_suite(jobs, extra):
+    for part in PARTS:
+        failures = run_part([f"-j{jobs}"] + part + extra)
+        if failures:
+            return failures
+    return None
 
 
 def main():
