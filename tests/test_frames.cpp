@@ -22,6 +22,7 @@
 #include "shell/setup.h"
 #include "shell/setup_choices.h"
 #include "show/random.h"
+#include "tests/support/gl_context.h"
 #include "tools/capture/frame_loop.h"
 #include "tools/capture/frame_readback.h"
 #include "tools/capture/offscreen_context.h"
@@ -72,6 +73,7 @@ void startShow()
     if (started)
         return;
     ASSERT_EQ(openCaptureContext(W, H, 2), "");
+    pinGlDriver();
     loadMusic("data/tune.mp3", 0);
     startCaptureShow();
     startSeed = randseed;
