@@ -89,7 +89,8 @@ def select(mutants, only):
     chosen = [m for m in mutants if m.name in wanted or m.path in wanted]
     unknown = [w for w in wanted if not any(m.name == w or m.path == w for m in mutants)]
     if unknown:
-        sys.exit("no mutant or mutated file named " + ", ".join(unknown))
+        print("mutate.py: no mutant or mutated file named " + ", ".join(unknown), file=sys.stderr)
+        sys.exit(2)
     return chosen
 
 
