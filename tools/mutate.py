@@ -19,12 +19,12 @@ once in its file stops the tool before anything is built, so the list
 cannot silently rot.
 
 Usage: tools/mutate.py [--only NAME|FILE,...] [--list FILE] [--jobs N]
-                       [--check] [--skip-baseline] [--ctest-args ARGS]
+                       [--check] [--skip-baseline] [--exclude REGEX]
 """
 
 import argparse
 import os
-import shlex
+import signal
 import subprocess
 import sys
 import time
@@ -148,13 +148,21 @@ def failed_tests():
 
 
 def ctest(args):
-    done = subprocess.run(["nice", "ctest"] + args, cwd=BUILD, capture_output=True, text=True)
-    return done.returncode == 0
+    """True when ctest passes. It runs in a process group of its own, so
+    that an interrupted run takes the tests it started with it."""
+    process = subprocess.Popen(["nice", "ctest"] + args, cwd=BUILD, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, start_new_session=True)
+    try:
+        return process.wait() == 0
+    except BaseException:
+        os.killpg(process.pid, signal.SIGTERM)
+        process.wait()
+        raise
 
 
 # The in-process tests first, the slower whole-program ones (tests/e2e_*.sh)
 # only when those pass: most mutants are caught in the first part.
-PARTS = [["-E", "^e2e_"], ["-R", "^e2e_"]]
+WHOLE_PROGRAM = "^e2e_"
 
 
 def run_part(base):
@@ -171,9 +179,12 @@ def run_part(base):
     return failed_tests()
 
 
-def run_suite(jobs, extra):
-    for part in PARTS:
-        failures = run_part([f"-j{jobs}"] + part + extra)
+def run_suite(jobs, exclude):
+    """The suite but the tests matching exclude, in its two parts."""
+    parts = [["-E", WHOLE_PROGRAM + (f"|{exclude}" if exclude else "")],
+             ["-R", WHOLE_PROGRAM] + (["-E", exclude] if exclude else [])]
+    for part in parts:
+        failures = run_part([f"-j{jobs}"] + part)
         if failures:
             return failures
     return None
@@ -186,7 +197,7 @@ def main():
     parser.add_argument("--jobs", type=int, default=2, help="parallel build and test jobs")
     parser.add_argument("--check", action="store_true", help="only check that every mutant applies")
     parser.add_argument("--skip-baseline", action="store_true", help="do not check the unmutated suite first")
-    parser.add_argument("--ctest-args", default="", help="more ctest arguments, e.g. \"-E e2e_\"")
+    parser.add_argument("--exclude", default="", help="regular expression of tests to leave out, e.g. e2e_")
     options = parser.parse_args()
 
     mutants = select(parse_list(options.list), options.only)
@@ -194,14 +205,15 @@ def main():
     if options.check:
         print(f"{len(mutants)} mutants apply")
         return
-    extra = shlex.split(options.ctest_args)
+    # A termination restores the mutated file on its way out.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     start = time.time()
     os.makedirs(TREE, exist_ok=True)
     sync_tree()
     built, log = build(options.jobs)
     if not built:
         sys.exit(log + "\nthe unmutated tree does not build")
-    if not options.skip_baseline and run_suite(options.jobs, extra) is not None:
+    if not options.skip_baseline and run_suite(options.jobs, options.exclude) is not None:
         sys.exit("the suite fails without any mutant: " + ", ".join(failed_tests()))
 
     caught = counted = 0
@@ -213,7 +225,7 @@ def main():
             with open(path, "w", encoding="utf-8") as f:
                 f.write(original.replace(m.before, m.after, 1))
             built, _ = build(options.jobs)
-            failures = run_suite(options.jobs, extra) if built else None
+            failures = run_suite(options.jobs, options.exclude) if built else None
         finally:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(original)
