@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test bench asan fuzz soak tune images readme-strip windows test-windows deb test-deb clean
+.PHONY: deps build run test references mutate bench asan fuzz soak tune images readme-strip windows test-windows deb test-deb clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -37,6 +37,18 @@ run: deps
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Regenerates the reference frames of tests/frames/ (only for a change to the
+# picture that is meant: say why in the commit).
+references: build
+	VORN_WRITE_REFERENCES=1 ./$(BUILD)/tests/test_frames --gtest_filter='ReferenceFrames.*'
+
+# Mutation testing (not in CI: it takes long): each mutant of tools/mutants.txt
+# applied in turn to a copy of the tree in build-mutate/, built and tested.
+# MUTANTS=name,name or MUTANTS=show/grain.cpp runs only some; EXCLUDE=regex
+# leaves tests out (e.g. EXCLUDE=e2e_).
+mutate: deps
+	python3 tools/mutate.py --jobs $(JOBS) $(if $(MUTANTS),--only $(MUTANTS)) $(if $(EXCLUDE),--exclude '$(EXCLUDE)')
 
 # Benchmarks; pass Google Benchmark flags with BENCH_ARGS="--benchmark_filter=iso".
 bench: build

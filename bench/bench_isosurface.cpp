@@ -1,8 +1,7 @@
-// Isosurface build time on the world scene's blob sets, the optimised build
-// against the plain reference build it must match.
+// Isosurface build time on the world scene's blob sets and on a larger
+// surface.
 #include "geometry/isosurface.h"
 #include "geometry/show_blobs.h"
-#include "tests/iso_reference.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,16 +32,3 @@ static void isoBuildLoneBlob(benchmark::State& state)
     state.counters["tris"] = isoTriCount;
 }
 BENCHMARK(isoBuildLoneBlob)->Unit(benchmark::kMicrosecond);
-
-static void isoBuildReferenceShow(benchmark::State& state)
-{
-    static isoref::State ref;
-    float t = (float)state.range(0) / 10.0f;
-    Blob blobs[SHOW_BLOB_COUNT];
-    showBlobs(t, blobs);
-    for (auto _ : state) {
-        isoref::build(ref, blobs, SHOW_BLOB_COUNT);
-        benchmark::DoNotOptimize(ref.vertCount);
-    }
-}
-BENCHMARK(isoBuildReferenceShow)->Arg(30)->Arg(145)->Unit(benchmark::kMicrosecond);

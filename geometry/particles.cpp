@@ -31,8 +31,13 @@ void drawParticles(const float* positions, const float* sizes, int count, const 
                    float sizeScale, float intensity, RenderFlags renderFlags)
 {
     // Depth along the view direction, scaled so that the target's depth is 1.
+    // An eye on its target looks one unit along +z, as the camera set-up does.
     float d[3] = {target[0] - eye[0], target[1] - eye[1], target[2] - eye[2]};
     float dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    if (dd == 0.0f) {
+        d[2] = 1.0f;
+        dd = 1.0f;
+    }
     float k[3] = {d[0] / dd, d[1] / dd, d[2] / dd};
 
     // The camera's right and up axes are the first two rows of the modelview.

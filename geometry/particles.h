@@ -18,7 +18,7 @@ constexpr int maxParticleBatch = 1024;
 extern const float particleAtlasLevels[10][4];
 
 // Draws count particles (count <= 100000, else fatal "dumbass") seen from eye,
-// focused at target's depth. positions: 3 floats each; sizes: one multiplier
+// focused at target's depth (one unit along +z when eye and target coincide). positions: 3 floats each; sizes: one multiplier
 // each; frames: sprite image 0 or 1 each. Particles behind the eye are left out.
 void drawParticles(const float* positions, const float* sizes, int count, const float eye[3],
                    const float target[3], const Texture* texture, const uint8_t* frames, float focusScale,

@@ -64,8 +64,14 @@ void cameraPresets(float t, CameraPreset presets[cameraPresetCount])
 
 void camera_setup(const float eye[4], const float target[3], RenderFlags flags)
 {
+    // An eye on its target has no direction to look in (the fly-in preset
+    // passes through its target after the music has ended): it then looks
+    // one unit along +z, the way the fly-in travels.
+    float at[3] = {target[0], target[1], target[2]};
+    if (at[0] == eye[0] && at[1] == eye[1] && at[2] == eye[2])
+        at[2] += 1.0f;
     if (viewNear <= 0.0f && viewFar <= 0.0f) {
-        float dx = target[0] - eye[0], dy = target[1] - eye[1], dz = target[2] - eye[2];
+        float dx = at[0] - eye[0], dy = at[1] - eye[1], dz = at[2] - eye[2];
         viewFar = 2.0f * std::sqrt(dx * dx + dy * dy + dz * dz);
         viewNear = viewFar * 0.001f;
     }
@@ -80,5 +86,5 @@ void camera_setup(const float eye[4], const float target[3], RenderFlags flags)
     gluPerspective(fov, aspectRatio / aspectFactor, viewNear, viewFar);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(eye[0], eye[1], eye[2], target[0], target[1], target[2], cameraUp[0], cameraUp[1], cameraUp[2]);
+    gluLookAt(eye[0], eye[1], eye[2], at[0], at[1], at[2], cameraUp[0], cameraUp[1], cameraUp[2]);
 }

@@ -22,6 +22,6 @@ void cameraPresets(float t, CameraPreset presets[cameraPresetCount]);
 // Perspective camera: the viewport of the work area (RF_OFFSCREEN) or the
 // picture area, a perspective of eye[3] degrees (90 when 0) at the 16:9
 // aspect, shifted by projectionShift, looking from eye to target with
-// cameraUp. When viewNear and viewFar are both unset they are derived from
-// the eye-target distance.
+// cameraUp (one unit along +z when the two coincide). When viewNear and
+// viewFar are both unset they are derived from the eye-target distance.
 void camera_setup(const float eye[4], const float target[3], RenderFlags flags);

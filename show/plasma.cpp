@@ -16,7 +16,7 @@ constexpr int plasmaHeight = 64;
 void plasmaImage(unsigned char* image, float k, float tau)
 {
     int wave[1024];
-    float s = 0.2f * tau;
+    float s = (float)(0.2 * tau);
     for (int i = 0; i < 1024; i++) {
         double a = i * PI;
         wave[i] = (int)(350.0 * std::sin(1.5 * s + a / 512.0) + 130.0 * std::sin(3.0 * a / 512.0 - 0.9 * s) +

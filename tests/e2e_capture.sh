@@ -1,7 +1,8 @@
 #!/bin/sh
 # vorn-capture from the outside, with no display: usage errors, byte-equal
-# repeats, the picture at known moments, a short mp4 whose flash meets its
-# sound, the bench line and Ctrl-C. Arguments: the demo program (the
+# repeats, frame times of a span, a short mp4 whose flash meets its sound,
+# the bench line and Ctrl-C. (The pictures themselves are checked by the
+# reference frames of test_frames.) Arguments: the demo program (the
 # capture lies beside it), the source folder, a scratch folder.
 CAPTURE=$(dirname "$(realpath "$1")")/vorn-capture
 SRC=$(realpath "$2")
@@ -15,9 +16,8 @@ fail() {
     exit 1
 }
 
-# mean FILE [GEOMETRY]: mean (0..1) of the picture or of a crop of it; max: its brightest channel.
-mean() { convert "$1" ${2:+-crop "$2"} -format '%[fx:mean]' info:; }
-max() { convert "$1" ${2:+-crop "$2"} -format '%[fx:maxima]' info:; }
+# mean FILE: mean (0..1) of the picture.
+mean() { convert "$1" -format '%[fx:mean]' info:; }
 # above A B [MARGIN]: A exceeds B by more than MARGIN (default 0).
 above() { awk -v a="$1" -v b="$2" -v m="${3:-0}" 'BEGIN { exit !(a > b + m) }'; }
 
@@ -95,14 +95,9 @@ echo "determinism and frame times: ok"
 
 # Started in a folder without data/, the capture reads the data beside
 # itself and writes where the relative --out says.
-(cd "$WORK" && "$CAPTURE" --at 0 --size 512x288 --out first.png >/dev/null) &&
-    "$CAPTURE" --at 15.5 --size 512x288 --out "$WORK/end.png" >/dev/null &&
-    "$CAPTURE" --at 8 --size 640x480 --aspect 4:3 --out "$WORK/narrow.png" >/dev/null || fail "captures of the picture"
-[ "$(max "$WORK/first.png")" = 0 ] || fail "first frame not black"
-[ "$(max "$WORK/end.png")" = 0 ] || fail "t = 15.5 not black"
-[ "$(max "$WORK/narrow.png" 640x60+0+0)" = 0 ] && [ "$(max "$WORK/narrow.png" 640x60+0+420)" = 0 ] &&
-    above "$(mean "$WORK/narrow.png" 640x360+0+60)" 0.2 || fail "4:3 letterbox"
-echo "picture: ok"
+(cd "$WORK" && "$CAPTURE" --at 8 --size 512x288 --out elsewhere.png >/dev/null) && [ -s "$WORK/elsewhere.png" ] ||
+    fail "capture started in a folder without data/"
+echo "started elsewhere: ok"
 
 # Half a second across the hit of row 149 (17.4609 s): one stream of each
 # kind, and the loudest onset of the sound within a frame of the brightest frame.

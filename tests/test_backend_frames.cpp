@@ -68,15 +68,15 @@ TEST(BackendFrames, ShaderBackendDrawsTheShowAsTheFixedFunctionOne)
     setenv("LSAN_OPTIONS", "suppressions=" VORN_LSAN_SUPPRESSIONS ":print_suppressions=0", 0);
     const std::string work = VORN_BACKEND_FRAMES_WORK;
     ASSERT_EQ(std::system(("rm -rf '" + work + "' && mkdir -p '" + work + "'").c_str()), 0);
-    // Patterns: fade-in, text layers under preset 0, the first hit (rows
-    // 148, 149, 150), preset 1 with the rotating plasma, preset 2, then a
-    // moment after each later hit, the shaking from 11.66, the logo, the
-    // fade to black.
-    std::vector<const char*> times = {"0.5", "1.5",  "2.3125", "2.328125", "2.34375", "2.6",   "3.2",  "4",    "5",
-                                      "6.5", "7.6",  "8.9",    "10.5",     "11.7",    "12.5",  "13.75", "14.2", "14.5"};
+    // The show times of the reference frames (tests/frames/): the fade-in,
+    // the first hit and the rows beside it, each camera preset on its
+    // ramps, the shaking from 11.66, the logo, the fade to black.
+    std::vector<const char*> times = {"0.25",      "0.5",       "1.5",      "2.3125", "2.328125", "2.34375",
+                                      "2.5833333", "3.3214286", "5.453125", "6.8833333", "7.8928571", "9",
+                                      "10.5",      "11.720588", "12.5",     "13.75",  "14.5",     "15.25"};
 #if defined(__SANITIZE_ADDRESS__)
     // Under the sanitizers a capture takes seconds: one moment of each kind.
-    times = {"0.5", "2.328125", "2.6", "8.9", "11.7", "14.5"};
+    times = {"0.5", "2.328125", "2.5833333", "9", "11.720588", "14.5"};
 #endif
     for (const char* t : times) {
         std::string fixed = work + "/fixed-" + t + ".png", shader = work + "/shader-" + t + ".png";

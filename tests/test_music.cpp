@@ -163,15 +163,10 @@ TEST(Bands, SumTheirIndexRanges)
     std::fill(all, all + 512, 1.0f);
     sumBands(all, levels);
     EXPECT_EQ(std::vector<float>(levels, levels + 4), (std::vector<float>{16, 48, 64, 384}));
-
-    const std::pair<int, int> edges[] = {{15, 0}, {16, 1}, {63, 1}, {64, 2}, {127, 2}, {128, 3}, {511, 3}};
-    for (auto [index, band] : edges) {
-        float one[512] = {};
-        one[index] = 1.0f;
-        sumBands(one, levels);
-        for (int b = 0; b < 4; b++)
-            EXPECT_EQ(levels[b], b == band ? 1.0f : 0.0f) << "index " << index;
-    }
+    // Bins weighted by their index: each band sums its own index range.
+    for (int i = 0; i < 512; i++) all[i] = (float)i;
+    sumBands(all, levels);
+    EXPECT_EQ(std::vector<float>(levels, levels + 4), (std::vector<float>{120, 1896, 6112, 122688}));
 }
 
 }  // namespace

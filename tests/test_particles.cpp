@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "geometry/particles.h"
+#include "render/render_state.h"
+#include "shell/setup.h"
+#include "show/camera.h"
 #include "show/random.h"
 #include "tests/support/gl_context.h"
 #include "textures/texture.h"
@@ -148,18 +151,28 @@ TEST_F(Particles, TwoBatchesFor1025AndStateLeftAsFound)
     for (GLenum array : {GL_VERTEX_ARRAY, GL_COLOR_ARRAY, GL_TEXTURE_COORD_ARRAY}) EXPECT_FALSE(glIsEnabled(array)) << array;
 }
 
-TEST_F(Particles, RandomTableOnTheFirstBatchOnlyAndTheLimitIsFatal)
+TEST_F(Particles, AnEyeOnItsTargetLooksOneUnitAlongZ)
 {
-    // The table of 1024 advances is made on the first batch ever drawn (here
-    // made to come again), none on later ones.
-    particleRandomMade = false;
-    uint32_t x = randseed;
-    for (int i = 0; i < 1024; i++) x = x * 69069u + 1u;
-    for (int i = 0; i < 2; i++) {
-        draw({0, 0, 0}, {0}, 0.03f, 1.0f, 1);
-        EXPECT_EQ(randseed, x) << "draw " << i;
-    }
+    // Past the end of the music the fly-in's eye can meet its target: the
+    // camera then looks along +z, and a particle one unit ahead is in focus.
+    const float eye[4] = {0, 0, -0.2f, 60}, target[3] = {0, 0, -0.2f};
+    aspectRatio = 16.0f / 9.0f, aspectFactor = 1.0f;
+    viewNear = 0.1f, viewFar = 128.0f;
+    camera_setup(eye, target, RF_OFFSCREEN);
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    EXPECT_TRUE(m[0] == -1 && m[5] == 1 && m[10] == -1) << m[0] << " " << m[5] << " " << m[10];
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const float position[3] = {0, 0, 0.8f}, size = 0.1f;
+    const uint8_t frame = 0;
+    drawParticles(position, &size, 1, eye, target, atlas, &frame, 0.03f, 1.0f, 1.0f, RF_ALPHA | RF_NEAREST);
+    expectPixel(256, 128, cellRed(0), imageGreen(0), 100);
+}
 
+TEST_F(Particles, MoreThanTheLimitIsFatal)
+{
+    // (The random table's 1024 steps on the first batch only show in the
+    // reference frames and the purity test.)
     const float position[3] = {0, 0, 0}, size = 1.0f;
     const uint8_t frame = 0;
     EXPECT_EXIT(drawParticles(position, &size, 100001, kEye, kTarget, atlas, &frame, 0.03f, 1.0f, 1.0f, RF_ALPHA),

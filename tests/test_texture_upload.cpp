@@ -1,6 +1,6 @@
 // Texture upload against a real GL: the mipmap chain compared with a plain
-// reference of the reduction, the pool at its largest image, the
-// constructors and the loading bar.
+// reference of the reduction, the pool at its largest image, and the
+// loading bar.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -135,30 +135,6 @@ TEST_F(TextureUpload, LargestImageThatFitsThePoolUploadsAndReleasesIt)
     uploadTexture(2048, 1024, pixels.data());
     EXPECT_EQ(tempmalloc(0), mark);
     EXPECT_EQ(levelSizes().size(), 12u);
-}
-
-TEST_F(TextureUpload, SolidAndRenderTargetRecords)
-{
-    Texture* solid = makeSolidTexture(8, 4, 255, 0, 128, 255, 1, -1, 0.5f, RF_NOMIPMAP | RF_CLAMP | RF_INVERT);
-    EXPECT_EQ(fieldsOf(solid), (RecordFields{8, 4, 1, -1, 0.5f, RF_NOMIPMAP | RF_INVERT, 0}));  // creation bits only
-    glBindTexture(GL_TEXTURE_2D, solid->name);
-    EXPECT_EQ(levelSizes(), (Sizes{{8, 4}}));  // RF_NOMIPMAP: level 0 alone
-    auto texels = readLevel(0, 8, 4);
-    EXPECT_EQ(std::vector<uint8_t>(&texels[4 * 13], &texels[4 * 14]), (std::vector<uint8_t>{255, 0, 128, 255}));
-
-    largeTexSize = 512, smallTexSize = 256;
-    Texture* screen = makeScreenTexture();
-    EXPECT_EQ(fieldsOf(screen), (RecordFields{512, 256, 1, 1, 1, RF_NOMIPMAP | RF_CLAMP, 0}));
-    BlurChain* chain = makeBlurChain();
-    ASSERT_EQ(chain->count, 8);  // 512 x 256 down to 4 x 2
-    for (int i = 0; i < chain->count; i++) {
-        EXPECT_EQ(fieldsOf(&chain->levels[i]), (RecordFields{512 >> i, 256 >> i, 1, 1, 1, RF_NOMIPMAP, 0}));
-        glBindTexture(GL_TEXTURE_2D, chain->levels[i].name);
-        EXPECT_EQ(levelSizes(), (Sizes{{512 >> i, 256 >> i}}));
-        glDeleteTextures(1, &chain->levels[i].name);
-    }
-    dropTextures({solid, screen});
-    delete chain;
 }
 
 TEST_F(TextureUpload, LoadingBarGrowsWithProgressAndStopsOnceTheShowRuns)
