@@ -15,8 +15,7 @@
 run_to_end() {
     log="$WORK/$1.log"
     shift
-    "$@" 2>"$log" &
-    PID=$!
+    launch "$log" "$@"
     finish $PID 30
 }
 
@@ -46,8 +45,7 @@ rm -rf "$WORK/tree" "$WORK/elsewhere"
 mkdir -p "$WORK/tree/build" "$WORK/elsewhere"
 ln -s "$SRC/data" "$WORK/tree/data"
 cp "$VORN" "$WORK/tree/build/vorn"
-(cd "$WORK/elsewhere" && exec "$WORK/tree/build/vorn" 2>"$WORK/found.log") &
-PID=$!
+launch "$WORK/found.log" env -C "$WORK/elsewhere" "$WORK/tree/build/vorn"
 accept_dialog "$WORK/found.log"
 grep -q "precalc in" "$WORK/found.log" || fail "data beside the program: no show: $(cat "$WORK/found.log")"
 press Escape
@@ -58,8 +56,7 @@ echo "data beside the program: ok"
 # With no data/ anywhere on the way, every folder tried is named.
 LOST=$(realpath "$(mktemp -d)")
 cp "$VORN" "$LOST/vorn"
-(cd "$LOST" && exec ./vorn 2>"$WORK/lost.log") &
-PID=$!
+launch "$WORK/lost.log" env -C "$LOST" ./vorn
 finish $PID 30
 tried=$LOST
 folder=$LOST

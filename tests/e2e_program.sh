@@ -15,8 +15,7 @@ run_show() {
     rm -rf "$WORK/$1" && mkdir -p "$WORK/$1/data"
     for f in "$SRC"/data/*; do [ "$(basename "$f")" = tune.mp3 ] || ln -s "$f" "$WORK/$1/data/"; done
     [ -z "$2" ] || cp "$2" "$WORK/$1/data/tune.mp3"
-    (cd "$WORK/$1" && exec "$VORN" 2>"$WORK/$1.log") &
-    PID=$!
+    launch "$WORK/$1.log" env -C "$WORK/$1" "$VORN"
     accept_dialog "$WORK/$1.log"
     finish $PID 30
 }

@@ -30,8 +30,7 @@ jump() {
     sleep 1
 }
 
-"$VORN" 2>"$WORK/show.log" &
-PID=$!
+launch "$WORK/show.log" "$VORN"
 accept_dialog "$WORK/show.log"
 wait_for_line "$WORK/show.log" "precalc in" 60 || fail "the show did not start: $(cat "$WORK/show.log")"
 sleep 3

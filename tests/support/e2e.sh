@@ -1,11 +1,32 @@
 # Shared helpers of the whole-program tests, sourced by tests/e2e_*.sh with
 # their arguments: the program, the source folder, a scratch folder. The
 # sourcing script runs again under its own virtual X display, in the
-# source folder, with VORN, SRC and WORK set.
+# source folder, with VORN, SRC and WORK set: once for each screen size in
+# SCREENS (default 640x480), with that size in SCREEN.
 
-# press KEY: sends a key to the program's focused window, if there is one.
+# launch LOG COMMAND...: starts the command in the background with its
+# standard error in LOG, which is emptied here first: the program opens LOG
+# only once it runs, and a check made before that must not read what an
+# earlier run left there. Sets PID.
+launch() {
+    log=$1
+    shift
+    : >"$log"
+    "$@" 2>>"$log" &
+    PID=$!
+}
+
+# message_box: the program's error box, if one is up. SDL draws it as a
+# "VORN" window without a class, and xdotool's search does not see its title.
+message_box() {
+    xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "VORN": ().*/\1/p' | head -n 1
+}
+
+# press KEY: sends a key to the program's error box if one is up, else to its
+# last window, if there is one.
 press() {
-    win=$(xdotool search --name '^VORN$' 2>/dev/null | tail -n 1)
+    win=$(message_box)
+    [ -n "$win" ] || win=$(xdotool search --name '^VORN$' 2>/dev/null | tail -n 1)
     [ -z "$win" ] || { xdotool windowfocus "$win"; xdotool key --clearmodifiers "$1"; } 2>/dev/null
     return 0
 }
@@ -54,7 +75,14 @@ finish() {
         i=$((i + 1))
         [ $((i % 5)) -eq 0 ] && press Return
     done
-    kill -0 "$1" 2>/dev/null && kill "$1" && echo "program did not end within $2 s" >&2
+    if kill -0 "$1" 2>/dev/null; then
+        echo "program did not end within $2 s" >&2
+        # SDL takes the first signal for a quit request, which a program
+        # waiting on its error box never reads.
+        kill "$1"
+        sleep 1
+        kill -9 "$1" 2>/dev/null
+    fi
     wait "$1"
     STATUS=$?
 }
@@ -66,9 +94,21 @@ fail() {
 
 VORN=$(realpath "$1"); SRC=$(realpath "$2"); WORK=$3
 if [ -z "$INSIDE_DISPLAY" ]; then
-    mkdir -p "$WORK"
-    INSIDE_DISPLAY=1 xvfb-run -a -s "-screen 0 640x480x24" sh "$0" "$@"
-    exit $?
+    # Error boxes draw their text with the X server's core fonts, which a
+    # bare Xvfb lacks (SDL then shows no box at all): the virtual display
+    # gets Liberation Sans as one, so every machine shows the same boxes.
+    mkdir -p "$WORK/xfonts"
+    ln -sf /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf "$WORK/xfonts/"
+    mkfontscale "$WORK/xfonts" && mkfontdir "$WORK/xfonts" || exit 1
+    for SCREEN in ${SCREENS:-640x480}; do
+        INSIDE_DISPLAY=1 SCREEN=$SCREEN \
+            xvfb-run -a -s "-screen 0 ${SCREEN}x24 -fp built-ins,$(realpath "$WORK/xfonts")" sh "$0" "$@" || exit $?
+    done
+    exit 0
 fi
 WORK=$(realpath "$WORK")
 cd "$SRC"
+# xvfb-run runs the script even when no server would start.
+xwininfo -root >/dev/null 2>&1 || fail "the virtual display did not start"
+# A failed check leaves no program running (it would hold the test's output).
+trap '[ -z "$PID" ] || kill -9 $PID 2>/dev/null' EXIT

@@ -43,8 +43,7 @@ brightest() {
 
 # 1. The dialog, Return, the show, Escape.
 export VORN_EXE="$PACKAGE/vorn.exe"
-(cd "$WORK" && exec "$VORN" 2>"$WORK/run.log") &
-PID=$!
+launch "$WORK/run.log" env -C "$WORK" "$VORN"
 i=0
 while [ -z "$(xdotool search --name '^VORN$' 2>/dev/null)" ] && [ $i -lt 300 ]; do
     kill -0 $PID 2>/dev/null || fail "the program ended before its dialog: $(cat "$WORK/run.log")"
@@ -74,8 +73,7 @@ rm -rf "$WORK/missing"
 cp -r "$PACKAGE" "$WORK/missing"
 rm "$WORK/missing/data/tune.mp3"
 export VORN_EXE="$WORK/missing/vorn.exe"
-(cd "$WORK" && exec "$VORN" 2>"$WORK/missing.log") &
-PID=$!
+launch "$WORK/missing.log" env -C "$WORK" "$VORN"
 accept_dialog "$WORK/missing.log"
 finish $PID 30
 [ "$STATUS" = 1 ] || fail "missing tune: status $STATUS: $(cat "$WORK/missing.log")"
