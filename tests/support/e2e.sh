@@ -100,9 +100,11 @@ if [ -z "$INSIDE_DISPLAY" ]; then
     mkdir -p "$WORK/xfonts"
     ln -sf /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf "$WORK/xfonts/"
     mkfontscale "$WORK/xfonts" && mkfontdir "$WORK/xfonts" || exit 1
+    # Without -noreset the server starts over whenever its last client
+    # leaves, and a program connecting at that moment finds no display.
     for SCREEN in ${SCREENS:-640x480}; do
-        INSIDE_DISPLAY=1 SCREEN=$SCREEN \
-            xvfb-run -a -s "-screen 0 ${SCREEN}x24 -fp built-ins,$(realpath "$WORK/xfonts")" sh "$0" "$@" || exit $?
+        INSIDE_DISPLAY=1 SCREEN=$SCREEN xvfb-run -a \
+            -s "-screen 0 ${SCREEN}x24 -noreset -fp built-ins,$(realpath "$WORK/xfonts")" sh "$0" "$@" || exit $?
     done
     exit 0
 fi
