@@ -1,7 +1,7 @@
 // Isosurface build time on the world scene's blob sets and on a larger
 // surface.
 #include "geometry/isosurface.h"
-#include "geometry/show_blobs.h"
+#include "show/show_blobs.h"
 
 #include <benchmark/benchmark.h>
 

@@ -10,11 +10,12 @@
 #include <GL/gl.h>
 
 #include "bench/bench_context.h"
-#include "shell/lifecycle.h"
+#include "app/loading_bar.h"
+#include "base/fatal.h"
 #include "textures/blur_atlas.h"
 #include "textures/image_texture.h"
 #include "textures/jpeg.h"
-#include "textures/precalc.h"
+#include "show/assets.h"
 
 static void needContext()
 {
@@ -29,27 +30,36 @@ static void deleteTexture(Texture* texture)
 }
 
 // Drops what one pre-calculation made so that GL memory stays flat.
-static void releaseAssets()
+static void releaseAssets(const ShowAssets& a, const PrecalcLeftovers& leftovers)
 {
-    for (Texture* texture : {bubbleAtlas, plasmaTexture, grainTexture, backdropTexture, maskTexture, logoTexture,
-                             textTextures[0], textTextures[1], textTextures[2], screenTexture})
+    for (Texture* texture : {a.bubbleAtlas, a.plasmaTexture, a.grainTexture, a.backdropTexture, a.maskTexture,
+                             a.logoTexture, a.textTextures[0], a.textTextures[1], a.textTextures[2], a.screenTexture})
         deleteTexture(texture);
-    for (int i = 0; i < blurChain->count; i++)
-        glDeleteTextures(1, &blurChain->levels[i].name);
-    glDeleteLists(boxMesh->list, 1);
-    glDeleteLists(tubeMesh->list, 1);
+    for (int i = 0; i < a.blurChain->count; i++)
+        glDeleteTextures(1, &a.blurChain->levels[i].name);
+    delete a.blurChain;
+    glDeleteLists(leftovers.boxMesh->list, 1);
+    glDeleteLists(leftovers.tubeMesh->list, 1);
     glFinish();
+}
+
+// The loading bar draws, as at start-up.
+static void barStep(void* bar)
+{
+    drawLoadingBar((LoadingBar*)bar, benchDisplay());
 }
 
 static void BM_precalcAssets(benchmark::State& state)
 {
     needContext();
-    showStarted = 0;  // the loading bar draws, as at start-up
+    static ShowAssets assets;
+    static PrecalcLeftovers leftovers;
+    LoadingBar bar;
     for (auto _ : state) {
-        precalcAssets();
+        precalcAssets(benchDisplay(), &assets, &leftovers, ProgressReport{barStep, &bar});
         glFinish();
         state.PauseTiming();
-        releaseAssets();
+        releaseAssets(assets, leftovers);
         state.ResumeTiming();
     }
 }
@@ -58,10 +68,9 @@ BENCHMARK(BM_precalcAssets)->Unit(benchmark::kMillisecond);
 static void BM_blurAtlasTexture(benchmark::State& state)
 {
     needContext();
-    showStarted = 1;
     for (auto _ : state) {
         Texture* atlas = makeBlurAtlas("data/bubble.jpg", nullptr, alphaFromGreyDistance, "data/bubble2.jpg", nullptr,
-                                       alphaFromGreyDistance, 0);
+                                       alphaFromGreyDistance, 0, ProgressReport());
         glFinish();
         state.PauseTiming();
         deleteTexture(atlas);

@@ -13,7 +13,7 @@
 
 #include "bench/bench_context.h"
 #include "geometry/isosurface.h"
-#include "geometry/show_blobs.h"
+#include "show/show_blobs.h"
 #include "music/spectrum.h"
 #include "render/post_passes.h"
 #include "show/camera.h"
@@ -21,7 +21,7 @@
 #include "show/plasma.h"
 #include "show/scene_world.h"
 #include "show/timeline.h"
-#include "textures/precalc.h"
+#include "show/assets.h"
 
 // Show time of frame n of the measured stretch.
 static float stretchTime(long n)
@@ -37,14 +37,14 @@ static void BM_showFrame(benchmark::State& state)
         state.SkipWithError("no OpenGL context");
         return;
     }
+    Show& show = benchShow();
     if (!assets) {
-        precalcAssets();
+        static PrecalcLeftovers leftovers;
+        precalcAssets(benchDisplay(), &show.assets, &leftovers, ProgressReport());
         assets = true;
     }
-    screenWidth = (int)state.range(0);
-    screenHeight = (int)state.range(1);
-    aspectRatio = 16.0f / 9.0f;
-    aspectFactor = 1.0f;
+    benchDisplay().width = (int)state.range(0);
+    benchDisplay().height = (int)state.range(1);
     bandLevel[0] = 1.2f;  // loud enough to shake
     bandLevel[1] = 0.8f;
 
@@ -55,7 +55,7 @@ static void BM_showFrame(benchmark::State& state)
         state.SkipWithError("cannot silence stderr");
     long n = 0;
     for (auto _ : state) {
-        show_draw(stretchTime(n++));
+        show_draw(show, stretchTime(n++));
         glFinish();
     }
     fflush(stderr);

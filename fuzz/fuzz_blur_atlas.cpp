@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         pictures[i] = AtlasPicture{rgb[i].data(), (bits & 1) ? alpha[i].data() : nullptr,
                                    (bits & 2) ? alphaFromGreyDistance : nullptr, w, h};
     }
-    uint8_t* atlas = blurAtlasTexels(pictures[0], pictures[1], nullptr);
+    uint8_t* atlas = blurAtlasTexels(pictures[0], pictures[1], ProgressReport());
     bool sameSize = sizes[0] == sizes[2] && sizes[1] == sizes[3];
     if ((atlas != nullptr) != sameSize)
         std::abort();

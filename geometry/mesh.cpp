@@ -8,9 +8,8 @@
 #include <initializer_list>
 
 #include "render/render_flags.h"
-#include "shell/gl_checks.h"
-#include "show/constants.h"
-#include "textures/loading_bar.h"
+#include "platform/gl_checks.h"
+#include "base/constants.h"
 
 #ifndef GL_TEXTURE0_ARB
 #define GL_TEXTURE0_ARB 0x84C0
@@ -117,7 +116,6 @@ Mesh* buildMesh(int* triangles, float* positions, float* texcoords, int vertexCo
 {
     Mesh* mesh = meshFromArrays(triangles, positions, texcoords, vertexCount, triangleCount);
     compileMesh(mesh, flags);
-    drawLoadingBar();
     return mesh;
 }
 

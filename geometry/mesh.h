@@ -1,7 +1,7 @@
 // Triangle meshes built at start-up: a box and an open tube, each with
 // vertex and face normals and a compiled display list.
 #pragma once
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 
 struct Mesh {
     GLuint list;          // display list drawing the mesh
@@ -24,7 +24,7 @@ Mesh* meshFromArrays(int* triangles, float* positions, float* texcoords, int ver
 // 1, or with RF_FLAT immediate-mode triangles carrying face normals.
 void compileMesh(Mesh* mesh, int flags);
 
-// meshFromArrays, compileMesh and one loading-bar step.
+// meshFromArrays, then compileMesh.
 Mesh* buildMesh(int* triangles, float* positions, float* texcoords, int vertexCount, int triangleCount, int flags);
 
 // Geometry only (no GL): a box of half-size s (24 vertices, 12 triangles,
@@ -33,6 +33,6 @@ Mesh* buildMesh(int* triangles, float* positions, float* texcoords, int vertexCo
 Mesh* boxShape(float s);
 Mesh* tubeShape(int a, int h);
 
-// The shapes above, compiled, each one loading-bar step.
+// The shapes above, compiled.
 Mesh* makeBox(float s, int flags);
 Mesh* makeTube(int a, int h, int flags);

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "shell/lifecycle.h"
-#include "textures/temp_pool.h"
+#include "base/fatal.h"
+#include "base/temp_pool.h"
 
 namespace {
 struct SizeSum {

@@ -3,14 +3,8 @@
 #include <cmath>
 
 #include "geometry/particles.h"
-#include "show/constants.h"
-
-const float particleAtlasLevels[10][4] = {
-    {0.0f, 0.0f, 0.5f, 0.5f},         {0.5f, 0.0f, 1.0f, 0.5f},         {0.0f, 0.5f, 0.5f, 1.0f},
-    {0.5f, 0.5f, 0.75f, 0.75f},       {0.75f, 0.5f, 1.0f, 0.75f},       {0.5f, 0.75f, 0.75f, 1.0f},
-    {0.75f, 0.75f, 0.875f, 0.875f},   {0.875f, 0.75f, 1.0f, 0.875f},    {0.75f, 0.875f, 0.875f, 1.0f},
-    {0.875f, 0.875f, 1.0f, 1.0f},
-};
+#include "base/constants.h"
+#include "textures/blur_atlas.h"
 
 // The square is turned by -PI/4 so that its half-diagonal is the size.
 static const float spriteSin = (float)std::sin(-PI / 4);

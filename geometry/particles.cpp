@@ -4,13 +4,14 @@
 
 #include <cmath>
 
+#include "base/clock.h"
 #include "geometry/radix_sort.h"
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/render_state.h"
-#include "shell/gl_checks.h"
-#include "shell/lifecycle.h"
-#include "show/random.h"
-#include "textures/temp_pool.h"
+#include "platform/gl_checks.h"
+#include "base/fatal.h"
+#include "base/random.h"
+#include "base/temp_pool.h"
 #include "textures/texture.h"
 
 uint32_t* particleIndices = nullptr;

@@ -12,11 +12,6 @@ struct Texture;
 // The most particles one batch draws (one glDrawElements each).
 constexpr int maxParticleBatch = 1024;
 
-// The blur atlas: level L is the rectangle (s0, t0)-(s1, t1) of one sprite
-// image, level 0 sharp, level 9 most blurred. A texture with frameLayout 2
-// holds image 0 in its left half and image 1 in its right half.
-extern const float particleAtlasLevels[10][4];
-
 // Draws count particles (count <= 100000, else fatal "dumbass") seen from eye,
 // focused at target's depth (one unit along +z when eye and target coincide). positions: 3 floats each; sizes: one multiplier
 // each; frames: sprite image 0 or 1 each. Particles behind the eye are left out.

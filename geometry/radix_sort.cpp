@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "shell/lifecycle.h"
+#include "base/fatal.h"
 
 SortKey sortKeys[maxSortKeys];
 SortKey sortScratch[maxSortKeys];

@@ -7,11 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/clock.h"
 #include "music/sound.h"
 #include "music/spectrum.h"
-#include "shell/lifecycle.h"
-#include "shell/platform.h"
-#include "show/constants.h"
+#include "base/fatal.h"
+#include "platform/window.h"
+#include "base/constants.h"
 
 float bpm = 128.0f;
 float showTime = 0.0f;

@@ -10,14 +10,14 @@
 
 #include <cmath>
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
-#include "show/constants.h"
-#include "textures/texture.h"
+#include "base/constants.h"
+#include "render/texture_record.h"
 
-void blur_chain_build(const BlurChain* chain, int square, float radius, const float tint[4])
+void blur_chain_build(View& view, const BlurChain* chain, int square, float radius, const float tint[4])
 {
     const Texture* levels = chain->levels;
     bindTexture(&levels[0], 0);
@@ -27,7 +27,7 @@ void blur_chain_build(const BlurChain* chain, int square, float radius, const fl
     for (int i = 0; i + 1 < chain->count; i++) {
         int w = levels[i + 1].width;
         int h = levels[i + 1].height;
-        setOrtho(0);
+        setOrtho(view, 0);
         glViewport(0, 0, w, h);
 
         bindTexture(&levels[i], RF_CLAMP);
@@ -49,7 +49,7 @@ void blur_chain_build(const BlurChain* chain, int square, float radius, const fl
                 glEnable(GL_BLEND);
                 glBlendFunc(GL_ONE, GL_ONE);
             }
-            fullscreenQuad(0.0f, 0.0f, du, dv, 1.0f + du, 1.0f + dv);
+            fullscreenQuad(view, 0.0f, 0.0f, du, dv, 1.0f + du, 1.0f + dv);
         }
 
         bindTexture(&levels[i + 1], 0);
@@ -59,18 +59,18 @@ void blur_chain_build(const BlurChain* chain, int square, float radius, const fl
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
             glEnable(GL_BLEND);
             glBlendFunc(GL_ZERO, GL_SRC_COLOR);
-            fullscreenQuad();
+            fullscreenQuad(view);
             glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
         }
     }
     popRenderState();
 }
 
-void blur_chain_compose(const BlurChain* chain, float weight, RenderFlags flags)
+void blur_chain_compose(View& view, const BlurChain* chain, float weight, RenderFlags flags)
 {
     pushRenderState();
-    resetRenderState();
-    setOrtho(flags);
+    resetRenderState(view);
+    setOrtho(view, flags);
     for (int i = 0; i < chain->count; i++) {
         bindTexture(&chain->levels[i], RF_CLAMP);
         if (i == 0) {
@@ -80,7 +80,7 @@ void blur_chain_compose(const BlurChain* chain, float weight, RenderFlags flags)
             applyRenderFlags(flags | RF_ADD | RF_NODEPTH | RF_NOCULL);
             glColor4f(weight, weight, weight, weight);
         }
-        fullscreenQuad();
+        fullscreenQuad(view);
     }
     popRenderState();
 }

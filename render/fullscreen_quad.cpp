@@ -1,12 +1,12 @@
 // The fullscreen quad of the 2D passes and the state it is drawn in.
 #include "render/fullscreen_quad.h"
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/render_state.h"
 
-void fullscreenQuad(float dx, float dy, float s0, float t0, float s1, float t1)
+void fullscreenQuad(const View& view, float dx, float dy, float s0, float t0, float s1, float t1)
 {
-    float z = viewNear + 0.001f;
+    float z = view.viewNear + 0.001f;
     glBegin(GL_POLYGON);
     glTexCoord2f(s0, t0);
     glVertex3f(-1.0f + dx, -1.0f + dy, z);

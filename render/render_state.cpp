@@ -3,14 +3,7 @@
 // set-up.
 #include "render/render_state.h"
 
-#include "glapi/gl_api.h"
-#include "shell/platform.h"
-#include "shell/setup.h"
-
-float viewNear = 0.0f;
-float viewFar = 0.0f;
-float cameraUp[3] = {0.0f, 1.0f, 0.0f};
-float projectionShift[2] = {0.0f, 0.0f};
+#include "platform/gl_api.h"
 
 // Current, point, polygon, polygon stipple, pixel mode, lighting, fog, depth
 // buffer, accumulation buffer, stencil buffer, viewport, enable, hint,
@@ -86,26 +79,49 @@ void applyRenderFlags(RenderFlags flags)
     }
 }
 
-void setViewport(RenderFlags flags)
+void setViewport(const View& view, RenderFlags flags)
 {
     if (flags & RF_OFFSCREEN) {
         glViewport(0, 0, offscreenWidth, offscreenHeight);
         return;
     }
-    int y = (int)((float)screenHeight * (1.0f - aspectFactor) * 0.5f);
-    int height = (int)((float)screenHeight * aspectFactor);
-    glViewport(0, y, screenWidth, height);
+    const Display& display = *view.display;
+    int y = (int)((float)display.height * (1.0f - display.aspectFactor) * 0.5f);
+    int height = (int)((float)display.height * display.aspectFactor);
+    glViewport(0, y, display.width, height);
 }
 
-void clearFrame()
+void clearFrame(const View& view)
 {
-    setViewport(0);
+    setViewport(view, 0);
     glClearColor(0, 0, 0, 0);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
-void resetRenderState()
+void textureGenerationOff()
+{
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_TEXTURE_GEN_R);
+    glDisable(GL_TEXTURE_GEN_Q);
+}
+
+void resetTextureAndProjection()
+{
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+}
+
+void resetModelView()
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void resetRenderState(View& view)
 {
     glFrontFace(GL_CCW);
     glEnable(GL_CULL_FACE);
@@ -115,10 +131,7 @@ void resetRenderState()
     glDisable(GL_FOG);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glDisable(GL_TEXTURE_GEN_R);
-    glDisable(GL_TEXTURE_GEN_Q);
+    textureGenerationOff();
     glDisable(GL_TEXTURE_1D);
     glDisable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
@@ -153,30 +166,25 @@ void resetRenderState()
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
 
-    clearFrame();
+    clearFrame(view);
 
-    cameraUp[0] = 0.0f;
-    cameraUp[1] = 1.0f;
-    cameraUp[2] = 0.0f;
-    projectionShift[0] = 0.0f;
-    projectionShift[1] = 0.0f;
-    viewNear = 0.0f;
-    viewFar = 0.0f;
+    view.cameraUp[0] = 0.0f;
+    view.cameraUp[1] = 1.0f;
+    view.cameraUp[2] = 0.0f;
+    view.projectionShift[0] = 0.0f;
+    view.projectionShift[1] = 0.0f;
+    view.viewNear = 0.0f;
+    view.viewFar = 0.0f;
 }
 
-void setOrtho(RenderFlags flags)
+void setOrtho(View& view, RenderFlags flags)
 {
-    if (viewNear <= 0.0f && viewFar <= 0.0f) {
-        viewNear = 0.1f;
-        viewFar = 10.0f;
+    if (view.viewNear <= 0.0f && view.viewFar <= 0.0f) {
+        view.viewNear = 0.1f;
+        view.viewFar = 10.0f;
     }
-    setViewport(flags);
-
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1, 1, -1, 1, -viewNear, -viewFar);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    setViewport(view, flags);
+    resetTextureAndProjection();
+    glOrtho(-1, 1, -1, 1, -view.viewNear, -view.viewFar);
+    resetModelView();
 }

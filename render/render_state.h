@@ -2,15 +2,9 @@
 // save and restore, texture binding, the frame reset and the 2D set-up.
 #pragma once
 #include "render/render_flags.h"
+#include "render/view.h"
 
 struct Texture;
-
-// Depth range of the current projection; both 0 means "not chosen yet".
-extern float viewNear;
-extern float viewFar;
-// Camera globals shared with the perspective camera set-up.
-extern float cameraUp[3];
-extern float projectionShift[2];
 
 void pushRenderState();
 void popRenderState();
@@ -21,15 +15,24 @@ void applyTextureFlags(RenderFlags flags);
 void bindTexture(const Texture* texture, RenderFlags flags);
 // Binds a texture on units 0 and 1, cross-faded by vertex alpha.
 void bindTextureLerp(const Texture* texture, RenderFlags flags);
-// The show's default state, then a clear to black.
-void resetRenderState();
-void clearFrame();
+// The show's default state, then a clear to black; the view's projection
+// fields back to their defaults.
+void resetRenderState(View& view);
+void clearFrame(const View& view);
+// Texture-coordinate generation off for s, t, r and q on the active unit.
+void textureGenerationOff();
+// Identity texture and projection matrices; leaves the projection matrix
+// current for the caller's projection.
+void resetTextureAndProjection();
+// The model-view matrix current and the identity.
+void resetModelView();
 // The off-screen work area: the lower-left corner of the framebuffer that the
 // world scene draws into and the post passes copy back.
 constexpr int offscreenWidth = 512;
 constexpr int offscreenHeight = 256;
 // Viewport of the picture area (full width, 16:9 height centred vertically,
 // the letterbox bars outside) or, with RF_OFFSCREEN, of the work area.
-void setViewport(RenderFlags flags);
-// 2D projection -1..1 on the picture area or, with RF_OFFSCREEN, the work area.
-void setOrtho(RenderFlags flags);
+void setViewport(const View& view, RenderFlags flags);
+// 2D projection -1..1 on the picture area or, with RF_OFFSCREEN, the work
+// area, over the view's depth range (0.1 .. 10 when not chosen yet).
+void setOrtho(View& view, RenderFlags flags);

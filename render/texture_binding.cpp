@@ -1,9 +1,9 @@
 // Texture binding: per-texture parameters and coordinate generation from the
 // flag word, the plain single-unit bind and the two-unit cross-fade bind.
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/render_state.h"
-#include "shell/gl_checks.h"
-#include "textures/texture.h"
+#include "platform/gl_checks.h"
+#include "render/texture_record.h"
 
 static const GLfloat planeX[4] = {1, 0, 0, 0};
 static const GLfloat planeY[4] = {0, 1, 0, 0};
@@ -63,10 +63,7 @@ void applyTextureFlags(RenderFlags flags)
     } else if (f & RF_REFLECT) {
         generateST(GL_SPHERE_MAP);
     } else {
-        glDisable(GL_TEXTURE_GEN_S);
-        glDisable(GL_TEXTURE_GEN_T);
-        glDisable(GL_TEXTURE_GEN_R);
-        glDisable(GL_TEXTURE_GEN_Q);
+        textureGenerationOff();
     }
 }
 
@@ -112,43 +109,49 @@ void bindTexture(const Texture* texture, RenderFlags flags)
     loadTextureMatrix(texture->scaleS, texture->scaleT, texture->scaleR);
 }
 
+// One texture-environment setting of a combiner stage.
+struct CombinerSetting {
+    GLenum name;
+    GLint value;
+};
+
+// Unit 0 of the cross-fade: texture colour x vertex colour, texture alpha.
+static const CombinerSetting modulateByVertex[] = {
+    {GL_COMBINE_RGB_ARB, GL_MODULATE},           {GL_SOURCE0_RGB_ARB, GL_TEXTURE},
+    {GL_OPERAND0_RGB_ARB, GL_SRC_COLOR},         {GL_SOURCE1_RGB_ARB, GL_PRIMARY_COLOR_ARB},
+    {GL_OPERAND1_RGB_ARB, GL_SRC_COLOR},         {GL_COMBINE_ALPHA_ARB, GL_REPLACE},
+    {GL_SOURCE0_ALPHA_ARB, GL_TEXTURE},          {GL_OPERAND0_ALPHA_ARB, GL_SRC_ALPHA},
+    {GL_SOURCE1_ALPHA_ARB, GL_PRIMARY_COLOR_ARB}, {GL_OPERAND1_ALPHA_ARB, GL_SRC_ALPHA},
+};
+
+// Unit 1: previous x a + texture x (1 - a), a = vertex alpha.
+static const CombinerSetting interpolateByVertexAlpha[] = {
+    {GL_COMBINE_RGB_ARB, GL_INTERPOLATE_ARB},     {GL_COMBINE_ALPHA_ARB, GL_INTERPOLATE_ARB},
+    {GL_SOURCE0_RGB_ARB, GL_PREVIOUS_ARB},        {GL_OPERAND0_RGB_ARB, GL_SRC_COLOR},
+    {GL_SOURCE1_RGB_ARB, GL_TEXTURE},             {GL_OPERAND1_RGB_ARB, GL_SRC_COLOR},
+    {GL_SOURCE2_RGB_ARB, GL_PRIMARY_COLOR_ARB},   {GL_OPERAND2_RGB_ARB, GL_SRC_ALPHA},
+    {GL_SOURCE0_ALPHA_ARB, GL_PREVIOUS_ARB},      {GL_OPERAND0_ALPHA_ARB, GL_SRC_ALPHA},
+    {GL_SOURCE1_ALPHA_ARB, GL_TEXTURE},           {GL_OPERAND1_ALPHA_ARB, GL_SRC_ALPHA},
+    {GL_SOURCE2_ALPHA_ARB, GL_PRIMARY_COLOR_ARB}, {GL_OPERAND2_ALPHA_ARB, GL_SRC_ALPHA},
+};
+
+// Binds the texture on the active unit as a combiner stage with these
+// settings, in their order, and an identity texture matrix.
+template <int count>
+static void bindCombinerStage(const Texture* texture, RenderFlags flags, const CombinerSetting (&settings)[count])
+{
+    bindOnActiveUnit(texture, flags);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    for (const CombinerSetting& setting : settings)
+        glTexEnvi(GL_TEXTURE_ENV, setting.name, setting.value);
+    loadTextureMatrix(1, 1, 1);
+}
+
 void bindTextureLerp(const Texture* texture, RenderFlags flags)
 {
-    // Unit 0: texture colour x vertex colour, texture alpha.
     pglActiveTextureARB(GL_TEXTURE0);
-    bindOnActiveUnit(texture, flags);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_MODULATE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB_ARB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_PRIMARY_COLOR_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB_ARB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_REPLACE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA_ARB, GL_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA_ARB, GL_PRIMARY_COLOR_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA_ARB, GL_SRC_ALPHA);
-    loadTextureMatrix(1, 1, 1);
-
-    // Unit 1: previous x a + texture x (1 - a), a = vertex alpha.
+    bindCombinerStage(texture, flags, modulateByVertex);
     pglActiveTextureARB(GL_TEXTURE1);
-    bindOnActiveUnit(texture, flags);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_INTERPOLATE_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_INTERPOLATE_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_PREVIOUS_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB_ARB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB_ARB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB_ARB, GL_PRIMARY_COLOR_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB_ARB, GL_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_PREVIOUS_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA_ARB, GL_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA_ARB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA_ARB, GL_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_ALPHA_ARB, GL_PRIMARY_COLOR_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_ALPHA_ARB, GL_SRC_ALPHA);
-    loadTextureMatrix(1, 1, 1);
-
+    bindCombinerStage(texture, flags, interpolateByVertexAlpha);
     pglActiveTextureARB(GL_TEXTURE0);
 }

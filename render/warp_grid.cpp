@@ -6,15 +6,15 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
-#include "shell/gl_checks.h"
-#include "shell/lifecycle.h"
-#include "textures/texture.h"
+#include "platform/gl_checks.h"
+#include "base/fatal.h"
+#include "render/texture_record.h"
 
-void warp_grid(const Texture* texture, int nx, int ny, float time, WarpField field, float p5, float p6,
-               RenderFlags flags)
+void warp_grid(const View& view, const Texture* texture, int nx, int ny, float time, WarpField field, float p5,
+               float p6, RenderFlags flags)
 {
     size_t points = (size_t)(nx + 1) * (size_t)(ny + 1);
     float* vertices = (float*)std::malloc(points * 3 * sizeof(float));
@@ -25,7 +25,7 @@ void warp_grid(const Texture* texture, int nx, int ny, float time, WarpField fie
 
     pushRenderState();
     const float aux[3] = {0.0f, 0.0f, 0.0f};
-    float z = viewNear + 0.001f;
+    float z = view.viewNear + 0.001f;
     for (int j = 0; j <= ny; j++) {
         for (int i = 0; i <= nx; i++) {
             float* v = vertices + 3 * ((size_t)j * (nx + 1) + i);
@@ -45,14 +45,10 @@ void warp_grid(const Texture* texture, int nx, int ny, float time, WarpField fie
         }
     }
 
-    setViewport(flags);
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
+    setViewport(view, flags);
+    resetTextureAndProjection();
     gluOrtho2D(0.0, 1.0, 0.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    resetModelView();
 
     applyRenderFlags(flags);
     glDisable(GL_LIGHTING);
@@ -60,10 +56,7 @@ void warp_grid(const Texture* texture, int nx, int ny, float time, WarpField fie
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     bindTexture(texture, flags);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glDisable(GL_TEXTURE_GEN_R);
-    glDisable(GL_TEXTURE_GEN_Q);
+    textureGenerationOff();
 
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     pglClientActiveTextureARB(GL_TEXTURE0_ARB);

@@ -3,10 +3,9 @@
 
 #include <cmath>
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/render_state.h"
-#include "shell/setup.h"
-#include "show/constants.h"
+#include "base/constants.h"
 
 double beatGate(double x)
 {
@@ -62,7 +61,7 @@ void cameraPresets(float t, CameraPreset presets[cameraPresetCount])
     wide.target[2] = (float)(10.0 * beatSoft(beatGate(7.0 * s)) - 5.0 * beatSoft(beatGate(17.0 * s)));
 }
 
-void camera_setup(const float eye[4], const float target[3], RenderFlags flags)
+void camera_setup(View& view, const float eye[4], const float target[3], RenderFlags flags)
 {
     // An eye on its target has no direction to look in (the fly-in preset
     // passes through its target after the music has ended): it then looks
@@ -70,21 +69,18 @@ void camera_setup(const float eye[4], const float target[3], RenderFlags flags)
     float at[3] = {target[0], target[1], target[2]};
     if (at[0] == eye[0] && at[1] == eye[1] && at[2] == eye[2])
         at[2] += 1.0f;
-    if (viewNear <= 0.0f && viewFar <= 0.0f) {
+    if (view.viewNear <= 0.0f && view.viewFar <= 0.0f) {
         float dx = at[0] - eye[0], dy = at[1] - eye[1], dz = at[2] - eye[2];
-        viewFar = 2.0f * std::sqrt(dx * dx + dy * dy + dz * dz);
-        viewNear = viewFar * 0.001f;
+        view.viewFar = 2.0f * std::sqrt(dx * dx + dy * dy + dz * dz);
+        view.viewNear = view.viewFar * 0.001f;
     }
     float fov = std::fabs(eye[3]) > 0.0f ? eye[3] : 90.0f;
-    setViewport(flags);
-
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glTranslatef(projectionShift[0], projectionShift[1], 0.0f);
-    gluPerspective(fov, aspectRatio / aspectFactor, viewNear, viewFar);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(eye[0], eye[1], eye[2], at[0], at[1], at[2], cameraUp[0], cameraUp[1], cameraUp[2]);
+    setViewport(view, flags);
+    resetTextureAndProjection();
+    glTranslatef(view.projectionShift[0], view.projectionShift[1], 0.0f);
+    const Display& display = *view.display;
+    gluPerspective(fov, display.aspectRatio / display.aspectFactor, view.viewNear, view.viewFar);
+    resetModelView();
+    const float* up = view.cameraUp;
+    gluLookAt(eye[0], eye[1], eye[2], at[0], at[1], at[2], up[0], up[1], up[2]);
 }

@@ -2,6 +2,7 @@
 // switch between, and the perspective set-up.
 #pragma once
 #include "render/render_flags.h"
+#include "render/view.h"
 
 // Trapezoid repeating every 16 units of x: 0 for the first 7, rising over
 // one, 1 for 7, falling over the last one.
@@ -21,7 +22,7 @@ void cameraPresets(float t, CameraPreset presets[cameraPresetCount]);
 
 // Perspective camera: the viewport of the work area (RF_OFFSCREEN) or the
 // picture area, a perspective of eye[3] degrees (90 when 0) at the 16:9
-// aspect, shifted by projectionShift, looking from eye to target with
-// cameraUp (one unit along +z when the two coincide). When viewNear and
-// viewFar are both unset they are derived from the eye-target distance.
-void camera_setup(const float eye[4], const float target[3], RenderFlags flags);
+// aspect, shifted by the view's projectionShift, looking from eye to target
+// with its cameraUp (one unit along +z when the two coincide). When viewNear
+// and viewFar are both unset they are derived from the eye-target distance.
+void camera_setup(View& view, const float eye[4], const float target[3], RenderFlags flags);

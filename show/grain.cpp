@@ -2,14 +2,12 @@
 // texel over two pixels across) at a random offset each frame, multiplied.
 #include "show/grain.h"
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/render_state.h"
-#include "shell/platform.h"
-#include "show/random.h"
-#include "textures/precalc.h"
+#include "base/random.h"
 
-void grain_overlay(float t)
+void grain_overlay(Show& show, float t)
 {
     (void)t;
     // 1 / 4292967296, a little above 1 / 2^32: offsets in [0, 1.0005).
@@ -18,14 +16,17 @@ void grain_overlay(float t)
     float ox = (float)((double)u1 * 2.3293911438173694e-10);
     float oy = (float)((double)u2 * 2.3293911438173694e-10);
 
-    setOrtho(0);
+    View& view = show.view;
+    const Texture* grainTexture = show.assets.grainTexture;
+    setOrtho(view, 0);
     bindTexture(grainTexture, 0);
     // The vertical repeat follows the window height times 16/9, whatever the
     // letterbox, so the grain keeps square texels on the 16:9 picture.
     float g = (float)grainTexture->width;
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
-    glScalef((float)screenWidth / g * 0.5f, (float)((double)screenHeight * 1.7777777777777777 / g * 0.5), 1.0f);
+    const Display& display = *view.display;
+    glScalef((float)display.width / g * 0.5f, (float)((double)display.height * 1.7777777777777777 / g * 0.5), 1.0f);
     glTranslatef(ox, oy, 0.0f);
     glMatrixMode(GL_MODELVIEW);
 
@@ -33,5 +34,5 @@ void grain_overlay(float t)
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    fullscreenQuadFlipped();
+    fullscreenQuadFlipped(view);
 }

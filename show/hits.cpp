@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/render_state.h"
 
 const int htab[hitCountMax] = {149, 201, 295, 391, 481, 536, 631, 746, 778, 1000000};
@@ -26,10 +26,10 @@ float flashLevel(float t)
     return sum;
 }
 
-void hit_flash(float t, float strength)
+void hit_flash(View& view, float t, float strength)
 {
     float k = flashLevel(t) * strength;
-    setOrtho(0);
+    setOrtho(view, 0);
     glDisable(GL_FOG);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_CULL_FACE);
@@ -42,7 +42,7 @@ void hit_flash(float t, float strength)
     // sets its state and draws nothing.
     if (k == 0.0f)
         return;
-    float z = viewNear + 0.001f;
+    float z = view.viewNear + 0.001f;
     glColor4f(k, k, k, 1.0f);
     glBegin(GL_POLYGON);
     glVertex3f(-1.0f, 1.0f, z);

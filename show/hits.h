@@ -1,6 +1,7 @@
 // The hits of the music: the rows where the white flashes land and the
 // world scene's camera changes preset, and the flash itself.
 #pragma once
+#include "render/view.h"
 
 // Hit positions in rows (1/64 pattern); the last entry never fires.
 constexpr int hitCountMax = 10;
@@ -15,4 +16,4 @@ float flashLevel(float t);
 
 // Adds flashLevel(t) x strength to every channel of the picture area. Leaves
 // additive blending, no texturing, no depth test and no culling behind.
-void hit_flash(float t, float strength);
+void hit_flash(View& view, float t, float strength);

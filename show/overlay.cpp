@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/render_state.h"
 
@@ -13,17 +13,14 @@ float fadeRamp(float t, float t0)
     return std::clamp(t - t0, 0.0f, 1.0f);
 }
 
-void overlay_begin(RenderFlags flags)
+void overlay_begin(View& view, RenderFlags flags)
 {
     applyRenderFlags(flags);
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
-    glDisable(GL_TEXTURE_GEN_R);
-    glDisable(GL_TEXTURE_GEN_Q);
+    textureGenerationOff();
     glDisable(GL_TEXTURE_1D);
     glDisable(GL_NORMALIZE);
     glDisable(GL_AUTO_NORMAL);
@@ -33,14 +30,14 @@ void overlay_begin(RenderFlags flags)
     glDepthMask(GL_FALSE);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 
-    cameraUp[0] = 0.0f;
-    cameraUp[1] = 1.0f;
-    cameraUp[2] = 0.0f;
-    projectionShift[0] = 0.0f;
-    projectionShift[1] = 0.0f;
-    viewNear = -1.0f;
-    viewFar = 1.0f;
-    setOrtho(flags);
+    view.cameraUp[0] = 0.0f;
+    view.cameraUp[1] = 1.0f;
+    view.cameraUp[2] = 0.0f;
+    view.projectionShift[0] = 0.0f;
+    view.projectionShift[1] = 0.0f;
+    view.viewNear = -1.0f;
+    view.viewFar = 1.0f;
+    setOrtho(view, flags);
 }
 
 // The blend of a fullscreen texture: like applyRenderFlags' choice, but
@@ -68,15 +65,15 @@ static void fullscreenBlend(RenderFlags flags)
     glDepthFunc(GL_LEQUAL);
 }
 
-void fullscreen_texture(const Texture* texture, float alpha, RenderFlags flags)
+void fullscreen_texture(View& view, const Texture* texture, float alpha, RenderFlags flags)
 {
     pushRenderState();
     fullscreenBlend(flags);
-    setOrtho(flags);
+    setOrtho(view, flags);
     bindTexture(texture, flags);
     flatQuadState();
     glColor4f(alpha, alpha, alpha, alpha);
-    fullscreenQuad();
+    fullscreenQuad(view);
     popRenderState();
 }
 

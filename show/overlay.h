@@ -2,6 +2,7 @@
 // a texture drawn over the whole view, and texture-matrix scrolling.
 #pragma once
 #include "render/render_flags.h"
+#include "render/view.h"
 
 struct Texture;
 
@@ -10,17 +11,17 @@ float fadeRamp(float t, float t0);
 
 // Enters 2D overlay drawing: flags applied, then culling, lighting, fog,
 // depth test, texture generation, 1D texturing, normalisation and the alpha
-// test off, smooth shading, white colour, no depth writes; the camera
-// globals reset and the projection -1..1 over the picture area (or the work
-// area with RF_OFFSCREEN), depth range -1..1.
-void overlay_begin(RenderFlags flags);
+// test off, smooth shading, white colour, no depth writes; the view's
+// camera fields reset and the projection -1..1 over the picture area (or
+// the work area with RF_OFFSCREEN), depth range -1..1.
+void overlay_begin(View& view, RenderFlags flags);
 
 // Draws texture over the whole view (picture area, or work area with
 // RF_OFFSCREEN) at colour (alpha, alpha, alpha, alpha), blended as the
 // first of RF_ADD, RF_INVMUL, RF_MUL, RF_ALPHA, RF_SCREEN in flags says.
 // The record's texture-coordinate scale applies, so a (1, -1, 1) record
 // shows flipped. The render state is restored afterwards.
-void fullscreen_texture(const Texture* texture, float alpha, RenderFlags flags);
+void fullscreen_texture(View& view, const Texture* texture, float alpha, RenderFlags flags);
 
 // Loads the texture matrix (from identity) with translate(sx, sy) x
 // translate(0.5, 0.5) x scale(kx, ky) x rotate(degrees about z) x

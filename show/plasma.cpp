@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/render_state.h"
-#include "show/constants.h"
+#include "base/constants.h"
 #include "textures/texture.h"
 
 constexpr int plasmaWidth = 128;

@@ -6,13 +6,12 @@
 
 #include <algorithm>
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
 #include "show/hits.h"
 #include "show/overlay.h"
-#include "textures/precalc.h"
 
 // The first layer of each pair shows its image at 1 x 0.75 of its size
 // across the view, the second twice as large and at another speed.
@@ -25,36 +24,39 @@ const TextLayer textLayers[textLayerCount] = {
     {2, 7.5f, 0.05f, 0.0f, -0.55f, 0.0f, 0.02f, 0.5f, 0.375f},
 };
 
-static void drawTextLayer(const TextLayer& layer, float t)
+static void drawTextLayer(View& view, const Texture* texture, const TextLayer& layer, float t)
 {
     pushRenderState();
     applyRenderFlags(RF_INVMUL);
-    bindTexture(textTextures[layer.texture], RF_INVMUL);
-    overlay_begin(RF_INVMUL);
+    bindTexture(texture, RF_INVMUL);
+    overlay_begin(view, RF_INVMUL);
     scrollTextureMatrix(layer.sx0 + layer.sxt * t, layer.sy0 + layer.syt * t, layer.kx, layer.ky, 0.0f);
     float k = fadeRamp(t, layer.start) * layer.peak;
     glColor4f(k, k, k, k);
-    fullscreenQuadFlipped();
+    fullscreenQuadFlipped(view);
     popRenderState();
 }
 
-void scene_layers(float t)
+void scene_layers(Show& show, float t)
 {
     static const float tint[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    post_relief(screenTexture, 8.0f, RF_OFFSCREEN);
-    blur_chain_build(blurChain, 1, 1.0f, tint);
-    blur_chain_compose(blurChain, 0.15f, 0);
-    hit_flash(t, 1.0f);
-    fullscreen_texture(maskTexture, 1.0f, RF_MUL);
-    text_layers(t);
+    View& view = show.view;
+    const ShowAssets& assets = show.assets;
+    post_relief(view, assets.screenTexture, 8.0f, RF_OFFSCREEN);
+    blur_chain_build(view, assets.blurChain, 1, 1.0f, tint);
+    blur_chain_compose(view, assets.blurChain, 0.15f, 0);
+    hit_flash(view, t, 1.0f);
+    fullscreen_texture(view, assets.maskTexture, 1.0f, RF_MUL);
+    text_layers(show, t);
 }
 
-void text_layers(float t)
+void text_layers(Show& show, float t)
 {
     for (const TextLayer& layer : textLayers)
         if (t > layer.start)
-            drawTextLayer(layer, t);
+            drawTextLayer(show.view, show.assets.textTextures[layer.texture], layer, t);
     // The logo darkens the picture where it is bright, fully from t = 14.
     if (t > 13.5f)
-        fullscreen_texture(logoTexture, std::clamp(2.0f * (t - 13.5f), 0.0f, 1.0f), RF_INVMUL);
+        fullscreen_texture(show.view, show.assets.logoTexture, std::clamp(2.0f * (t - 13.5f), 0.0f, 1.0f),
+                           RF_INVMUL);
 }

@@ -16,19 +16,18 @@
 #include "geometry/particle_sizes.h"
 #include "geometry/particles.h"
 #include "geometry/radix_sort.h"
-#include "geometry/show_blobs.h"
-#include "glapi/gl_api.h"
+#include "show/show_blobs.h"
+#include "platform/gl_api.h"
 #include "music/spectrum.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
-#include "shell/lifecycle.h"
+#include "base/fatal.h"
 #include "show/camera.h"
-#include "show/constants.h"
+#include "base/constants.h"
 #include "show/hits.h"
 #include "show/overlay.h"
 #include "show/plasma.h"
-#include "textures/precalc.h"
 
 // Sprite image of each particle: 0 on the surface, 1 on the sphere.
 uint8_t particleFrames[maxSortKeys];
@@ -83,13 +82,13 @@ static void spherePointsAt(float t, float* positions, uint8_t* frames)
 
 // The plasma under the telephoto preset: magnified, turning a quarter turn
 // a pattern and drifting against the eye's sideways motion.
-static void rotatingPlasma(float t, const float eye[4])
+static void rotatingPlasma(View& view, const Texture* plasmaTexture, float t, const float eye[4])
 {
     RenderFlags flags = RF_MUL | RF_OFFSCREEN;
     pushRenderState();
     applyRenderFlags(flags);
     bindTexture(plasmaTexture, flags);
-    overlay_begin(flags);
+    overlay_begin(view, flags);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glTranslatef(-0.05f * eye[0], -0.05f * eye[1], 0.0f);
@@ -99,7 +98,7 @@ static void rotatingPlasma(float t, const float eye[4])
     glTranslatef(-0.5f, -0.5f, 0.0f);
     glMatrixMode(GL_MODELVIEW);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    fullscreenQuadFlipped();
+    fullscreenQuadFlipped(view);
     popRenderState();
 }
 
@@ -126,8 +125,10 @@ int worldParticles(float t, int hits, const float levels[4], float** sizes)
     return count;
 }
 
-void scene_world(float t)
+void scene_world(Show& show, float t)
 {
+    View& view = show.view;
+    const ShowAssets& assets = show.assets;
     int hits = hitsReached(t);
     int preset = hits % cameraPresetCount;
     Blob* blobs = (Blob*)std::malloc(SHOW_BLOB_COUNT * sizeof(Blob));
@@ -135,46 +136,46 @@ void scene_world(float t)
         fatalError("Out of memory.");
     float b = worldBrightness(t);
 
-    resetRenderState();
+    resetRenderState(view);
     glColor4f(b, b, b, b);
     static const struct {
         float dt;
         RenderFlags flags;
     } backdrop[4] = {{1.0f, RF_SCREEN}, {1.25f, RF_SCREEN}, {1.5f, RF_MUL}, {1.75f, RF_SCREEN}};
     for (const auto& layer : backdrop)
-        warp_grid(backdropTexture, 16, 9, t + layer.dt, warp_field, 1.0f, 1.0f, layer.flags | RF_OFFSCREEN);
+        warp_grid(view, assets.backdropTexture, 16, 9, t + layer.dt, warp_field, 1.0f, 1.0f,
+                  layer.flags | RF_OFFSCREEN);
 
     CameraPreset presets[cameraPresetCount];
     cameraPresets(t, presets);
     const CameraPreset& camera = presets[preset];
 
-    plasma_update(plasmaTexture, 0.3f, 4.0f * t);
+    plasma_update(assets.plasmaTexture, 0.3f, 4.0f * t);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     if (preset == 1)
-        rotatingPlasma(t, camera.eye);
+        rotatingPlasma(view, assets.plasmaTexture, t, camera.eye);
     else
-        fullscreen_texture(plasmaTexture, 1.0f, RF_MUL | RF_OFFSCREEN);
-
-    viewNear = 0.1f;
-    viewFar = 128.0f;
-    projectionShift[0] = 0.0f;
-    projectionShift[1] = 0.0f;
+        fullscreen_texture(view, assets.plasmaTexture, 1.0f, RF_MUL | RF_OFFSCREEN);
+    view.viewNear = 0.1f;
+    view.viewFar = 128.0f;
+    view.projectionShift[0] = 0.0f;
+    view.projectionShift[1] = 0.0f;
     if (preset == 1) {
         float roll = (float)PI * 0.5f * t;
-        cameraUp[0] = std::sin(roll);
-        cameraUp[1] = std::cos(roll);
+        view.cameraUp[0] = std::sin(roll);
+        view.cameraUp[1] = std::cos(roll);
     } else {
-        cameraUp[0] = 0.0f;
-        cameraUp[1] = 1.0f;
+        view.cameraUp[0] = 0.0f;
+        view.cameraUp[1] = 1.0f;
     }
-    cameraUp[2] = 0.0f;
-    camera_setup(camera.eye, camera.target, RF_OFFSCREEN);
+    view.cameraUp[2] = 0.0f;
+    camera_setup(view, camera.eye, camera.target, RF_OFFSCREEN);
 
     showBlobs(t, blobs);
     isoBuild(blobs, SHOW_BLOB_COUNT);
     float* sizes = nullptr;
     int count = worldParticles(t, hits, bandLevel, &sizes);
-    drawParticles(isoVerts, sizes, count, camera.eye, camera.target, bubbleAtlas, particleFrames, 0.03f, 1.5f, b,
+    drawParticles(isoVerts, sizes, count, camera.eye, camera.target, assets.bubbleAtlas, particleFrames, 0.03f, 1.5f, b,
                   RF_ALPHA);
     std::free(sizes);
     std::free(blobs);

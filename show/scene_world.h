@@ -2,11 +2,13 @@
 #pragma once
 #include <cstdint>
 
+#include "show/show.h"
+
 // Draws the world at show time t: a warped backdrop with a plasma
 // multiplied over it, then the bubbles on the metaball surface and a small
 // wobbling sphere, seen through the camera preset of the current hit and
 // shaken by the bass and low-mid levels of the music.
-void scene_world(float t);
+void scene_world(Show& show, float t);
 
 // The world's brightness at t: fades in over the first pattern, out over
 // pattern 14.

@@ -7,16 +7,16 @@
 #include "show/scene_layers.h"
 #include "show/scene_world.h"
 
-void show_frame()
+void show_frame(Show& show)
 {
     float t = currentShowTime();
     analysisStep();
-    show_draw(t);
+    show_draw(show, t);
 }
 
-void show_draw(float t)
+void show_draw(Show& show, float t)
 {
-    scene_world(t);
-    scene_layers(t);
-    grain_overlay(t);
+    scene_world(show, t);
+    scene_layers(show, t);
+    grain_overlay(show, t);
 }

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Every OpenGL and GLU call of the program goes through the dispatch table
-# of glapi/gl_api.h, so that the shader backend receives all of them: apart
+# of platform/gl_api.h, so that the shader backend receives all of them: apart
 # from the table's own file and the backend (which calls OpenGL ES), no
 # object may call a function of libGL or libGLU directly. The GLU
 # tessellator only computes and calls back through the table, so it is
@@ -15,7 +15,7 @@ done | grep -E '^glu?[A-Z]' | grep -v -E '^glu(NewTess|DeleteTess|Tess)' | sort 
 status=0
 for object in "$@"; do
     case "$object" in
-    */glapi/gl_api.cpp.o | */glshader/*) continue ;;
+    */platform/gl_api.cpp.o | */glshader/*) continue ;;
     esac
     calls=$(nm -u "$object" | awk '{print $2}' | sort -u | comm -12 - "$exports")
     if [ -n "$calls" ]; then

@@ -11,13 +11,13 @@
 #include <gtest/gtest.h>
 
 #include "geometry/particles.h"
-#include "shell/lifecycle.h"
+#include "base/fatal.h"
 #include "tests/jpeg_writer.h"
 #include "tests/support/gl_context.h"
 #include "tests/texture_records.h"
 #include "textures/blur_atlas.h"
 #include "textures/bokeh.h"
-#include "textures/loading_bar.h"
+#include "app/loading_bar.h"
 
 // Unnormalised, a tap at (x, y) = offset + (0.23, 0.17) weighs e (3d + r),
 // d = 1.1 x the largest of sin(a) x + cos(a) y over a = 2.5, 3.76, 5.02,
@@ -112,12 +112,10 @@ TEST(BlurAtlasDeathTest, ImagesOfDifferentSizesAreRefused)
     std::string big = scratchPath("atlas64.jpg"), small = scratchPath("atlas32.jpg");
     writeTestJpeg(big, 64, 64, 3, solidRgb(64, 64, 200, 10, 10));
     writeTestJpeg(small, 32, 32, 3, solidRgb(32, 32, 200, 10, 10));
-    showStarted = 1;  // no loading bar without a window
-    EXPECT_EXIT(makeBlurAtlas(big.c_str(), nullptr, nullptr, small.c_str(), nullptr, nullptr, 0),
+    EXPECT_EXIT(makeBlurAtlas(big.c_str(), nullptr, nullptr, small.c_str(), nullptr, nullptr, 0, ProgressReport()),
                 ::testing::ExitedWithCode(1), "vitun läski älä lataa erikokosii texturei: .*atlas32.jpg");
-    EXPECT_EXIT(makeBlurAtlas(big.c_str(), nullptr, nullptr, "absent.jpg", nullptr, nullptr, 0),
+    EXPECT_EXIT(makeBlurAtlas(big.c_str(), nullptr, nullptr, "absent.jpg", nullptr, nullptr, 0, ProgressReport()),
                 ::testing::ExitedWithCode(1), "^absent.jpg not found");
-    showStarted = 0;
 }
 
 TEST(BlurAtlas, TextureRecordAndUpload)
@@ -126,11 +124,12 @@ TEST(BlurAtlas, TextureRecordAndUpload)
     std::string a = scratchPath("sprite_a.jpg"), b = scratchPath("sprite_b.jpg");
     writeTestJpeg(a, 64, 64, 3, solidRgb(64, 64, 240, 60, 60));
     writeTestJpeg(b, 64, 64, 3, solidRgb(64, 64, 60, 60, 240));
-    float progress = loadingProgress;
+    int steps = 0;
+    ProgressReport countSteps{[](void* user) { ++*(int*)user; }, &steps};
     Texture* atlas = makeBlurAtlas(a.c_str(), nullptr, alphaFromGreyDistance, b.c_str(), nullptr,
-                                   alphaFromGreyDistance, RF_REFLECT | RF_ALPHA);
+                                   alphaFromGreyDistance, RF_REFLECT | RF_ALPHA, countSteps);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-    EXPECT_NEAR(loadingProgress - progress, 0.2f, 1e-5f);  // two bar steps
+    EXPECT_EQ(steps, 1);  // halfway
     EXPECT_EQ(fieldsOf(atlas), (RecordFields{256, 128, 0.25f, 0.5f, 0.5f, RF_REFLECT, 2}));
     glBindTexture(GL_TEXTURE_2D, atlas->name);
     std::vector<uint8_t> level = readLevel(0, 256, 128);

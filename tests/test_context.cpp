@@ -6,11 +6,11 @@
 
 #include <cstring>
 
-#include "shell/gl_checks.h"
-#include "shell/main_loop.h"
-#include "shell/platform.h"
+#include "platform/gl_checks.h"
+#include "app/main_loop.h"
+#include "platform/window.h"
 #include "tests/support/gl_context.h"
-#include "textures/precalc.h"
+#include "show/assets.h"
 
 static const char* hiddenEntryPoint = nullptr;
 
@@ -25,16 +25,19 @@ extern "C" void* SDL_GL_GetProcAddress(const char* name)
 TEST(Context, PassesTheChecksOnMesaAndRendersFrames)
 {
     openTestContext(640, 360);
-    EXPECT_EQ(screenWidth, 640);
-    EXPECT_EQ(screenHeight, 360);
+    EXPECT_EQ(testDisplay().width, 640);
+    EXPECT_EQ(testDisplay().height, 360);
     GLint depth = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depth);
     EXPECT_GE(depth, 16);
     EXPECT_EQ(textureClampMode, 0x812F);
     // With no GL error pending a frame of the show goes on to the next.
-    precalcAssets();
-    renderFrame();
-    renderFrame();
+    static App app;
+    initApp(&app);
+    app.display = testDisplay();
+    precalcAssets(app.display, &app.show.assets, &app.precalcLeftovers, ProgressReport());
+    renderFrame(&app);
+    renderFrame(&app);
 }
 
 // Death tests run in a fresh process: forking one that holds a GL context
@@ -44,10 +47,16 @@ TEST(ContextDeathTest, AGlErrorAtTheEndOfAFrameOrAMissingEntryPointIsFatal)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     openTestContext(640, 360);
     // The show's assets load first; their timings come before the error.
-    EXPECT_EXIT({ precalcAssets(); glEnable(0x7FFF); renderFrame(); }, testing::ExitedWithCode(1),
-                "s\nGL_INVALID_ENUM\n$");
-    EXPECT_EXIT({ precalcAssets(); glPopMatrix(); renderFrame(); }, testing::ExitedWithCode(1),
-                "s\nGL_STACK_UNDERFLOW\n$");
+    static App app;
+    initApp(&app);
+    app.display = testDisplay();
+    auto frameAfter = [](void (*fault)()) {
+        precalcAssets(app.display, &app.show.assets, &app.precalcLeftovers, ProgressReport());
+        fault();
+        renderFrame(&app);
+    };
+    EXPECT_EXIT(frameAfter([] { glEnable(0x7FFF); }), testing::ExitedWithCode(1), "s\nGL_INVALID_ENUM\n$");
+    EXPECT_EXIT(frameAfter([] { glPopMatrix(); }), testing::ExitedWithCode(1), "s\nGL_STACK_UNDERFLOW\n$");
     for (const char* name : {"glMultiTexCoord2fARB", "glActiveTextureARB", "glClientActiveTextureARB"}) {
         hiddenEntryPoint = name;
         EXPECT_EXIT(checkExtensions(), testing::ExitedWithCode(1), "^wglGetProcAddress error on multitexture!\n$")

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "shell/bitmap_font.h"
-#include "shell/outline_font.h"
+#include "platform/bitmap_font.h"
+#include "platform/outline_font.h"
 #include "tests/support/gl_context.h"
 
 namespace {
@@ -52,7 +52,8 @@ TEST(OutlineFont, MapsWindows1252ToUnicode)
 TEST(OutlineFontGL, Has256ListsThatDrawWithoutErrorAndAdvance)
 {
     openTestContext(640, 360);
-    fontListBase = glGenLists(256);
+    static GlyphMetricsFloat fontGlyphMetrics[256];
+    GLuint fontListBase = glGenLists(256);
     ASSERT_TRUE(buildOutlineFont("Arial:bold", 0, 255, fontListBase, 0.2f, fontGlyphMetrics));
     ASSERT_NE(fontListBase, 0u);
     glMatrixMode(GL_MODELVIEW);

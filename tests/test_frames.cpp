@@ -19,9 +19,9 @@
 
 #include "geometry/particles.h"
 #include "music/music.h"
-#include "shell/setup.h"
-#include "shell/setup_choices.h"
-#include "show/random.h"
+#include "app/setup.h"
+#include "app/setup_choices.h"
+#include "base/random.h"
 #include "tests/support/gl_context.h"
 #include "tools/capture/frame_loop.h"
 #include "tools/capture/frame_readback.h"
@@ -66,16 +66,17 @@ const Shot shots[] = {
 // The capture's start-up, once per process; the random state a fresh
 // capture draws its first frame with.
 uint32_t startSeed;
+CaptureShow capture;
 
 void startShow()
 {
     static bool started = false;
     if (started)
         return;
-    ASSERT_EQ(openCaptureContext(W, H, 2), "");
+    ASSERT_EQ(openCaptureContext(&capture, W, H, 2), "");
     pinGlDriver();
     loadMusic("data/tune.mp3", 0);
-    startCaptureShow();
+    startCaptureShow(&capture);
     startSeed = randseed;
     started = true;
 }
@@ -83,8 +84,8 @@ void startShow()
 // Draws the frame at t and reads it back (RGBA, rows bottom-up).
 std::vector<unsigned char> drawFrame(double t, int aspect = 2)
 {
-    aspectForItem(aspect, &aspectRatio, &aspectFactor);
-    drawCaptureFrame(t);
+    aspectForItem(aspect, &capture.display.aspectRatio, &capture.display.aspectFactor);
+    drawCaptureFrame(&capture, t);
     std::vector<unsigned char> rgba((size_t)W * H * 4);
     readFrame(W, H, rgba.data());
     return rgba;

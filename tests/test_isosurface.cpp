@@ -4,7 +4,7 @@
 // arrays. The show's own blob sets are covered by the reference frames.
 #include "geometry/iso_internal.h"
 #include "geometry/isosurface.h"
-#include "geometry/show_blobs.h"
+#include "show/show_blobs.h"
 
 #include <gtest/gtest.h>
 

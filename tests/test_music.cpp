@@ -12,7 +12,7 @@
 #include "music/music.h"
 #include "music/sound.h"
 #include "music/spectrum.h"
-#include "shell/lifecycle.h"
+#include "base/fatal.h"
 #include "tests/support/audio_files.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "geometry/mesh.h"
-#include "show/random.h"
+#include "base/random.h"
 #include "textures/noise.h"
 
 // The show keeps its meshes for good; tests give theirs back.

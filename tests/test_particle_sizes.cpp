@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "geometry/particle_sizes.h"
-#include "textures/temp_pool.h"
+#include "base/temp_pool.h"
 
 TEST(MeshParticleSizes, MeanQuarterPerimeterOfTheTrianglesAtEachVertex)
 {

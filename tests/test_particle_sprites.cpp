@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geometry/particles.h"
+#include "textures/blur_atlas.h"
 
 namespace {
 

@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "geometry/particles.h"
+#include "textures/blur_atlas.h"
 #include "render/render_state.h"
-#include "shell/setup.h"
+#include "app/setup.h"
 #include "show/camera.h"
-#include "show/random.h"
+#include "base/random.h"
 #include "tests/support/gl_context.h"
 #include "textures/texture.h"
 
@@ -156,9 +157,9 @@ TEST_F(Particles, AnEyeOnItsTargetLooksOneUnitAlongZ)
     // Past the end of the music the fly-in's eye can meet its target: the
     // camera then looks along +z, and a particle one unit ahead is in focus.
     const float eye[4] = {0, 0, -0.2f, 60}, target[3] = {0, 0, -0.2f};
-    aspectRatio = 16.0f / 9.0f, aspectFactor = 1.0f;
-    viewNear = 0.1f, viewFar = 128.0f;
-    camera_setup(eye, target, RF_OFFSCREEN);
+    View& view = testShow().view;
+    view.viewNear = 0.1f, view.viewFar = 128.0f;
+    camera_setup(view, eye, target, RF_OFFSCREEN);
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     EXPECT_TRUE(m[0] == -1 && m[5] == 1 && m[10] == -1) << m[0] << " " << m[5] << " " << m[10];

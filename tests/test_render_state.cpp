@@ -13,10 +13,10 @@
 #include <gtest/gtest.h>
 
 #include "render/render_state.h"
-#include "shell/gl_checks.h"
-#include "shell/lifecycle.h"
-#include "shell/platform.h"
-#include "shell/setup.h"
+#include "platform/gl_checks.h"
+#include "base/fatal.h"
+#include "platform/window.h"
+#include "app/setup.h"
 #include "tests/support/gl_context.h"
 #include "tests/texture_records.h"
 #include "textures/texture.h"
@@ -55,11 +55,12 @@ protected:
     void SetUp() override
     {
         openTestContext();
-        showStarted = 1;
-        aspectFactor = 1.0f;
-        resetRenderState();
+        testDisplay().aspectFactor = 1.0f;
+        resetRenderState(view);
     }
     void TearDown() override { EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR); }
+    View& view = testShow().view;
+    Display& display = testDisplay();
 };
 
 }  // namespace
@@ -123,20 +124,21 @@ TEST_F(RenderState, PopRestoresEnablesAndMatricesButNotBlendFunctionsAndResetRes
     // The reset undoes what a scene leaves behind and clears the whole
     // window, letterbox bars included, to black.
     glClearColor(1, 1, 1, 1);
-    glViewport(0, 0, screenWidth, screenHeight);
+    glViewport(0, 0, display.width, display.height);
     glClear(GL_COLOR_BUFFER_BIT);
     applyRenderFlags(RF_ADD | RF_NOCULL | RF_NOZWRITE | RF_STENCIL | RF_FLAT);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
     for (GLenum capability : {GL_TEXTURE_GEN_S, GL_SCISSOR_TEST, GL_CLIP_PLANE3}) glEnable(capability);
     glColor4f(0.2f, 0.3f, 0.4f, 0.5f);
-    viewNear = 3, viewFar = 7, cameraUp[1] = 0, projectionShift[0] = 0.25f, aspectFactor = 0.75f;
-    resetRenderState();
+    view.viewNear = 3, view.viewFar = 7, view.cameraUp[1] = 0, view.projectionShift[0] = 0.25f;
+    display.aspectFactor = 0.75f;
+    resetRenderState(view);
     expectState({{GL_CULL_FACE, 1}, {GL_BLEND, 0}, {GL_DEPTH_WRITEMASK, 1}, {GL_TEXTURE_GEN_S, 0}, {GL_SCISSOR_TEST, 0},
                  {GL_STENCIL_TEST, 0}, {GL_CLIP_PLANE3, 0}, {GL_SHADE_MODEL, GL_SMOOTH}, {GL_LIGHTING, 0}});
     EXPECT_EQ(getFloat(GL_CURRENT_COLOR, 0), 1.0f);
-    EXPECT_TRUE(viewNear == 0 && viewFar == 0 && cameraUp[1] == 1 && projectionShift[0] == 0);
+    EXPECT_TRUE(view.viewNear == 0 && view.viewFar == 0 && view.cameraUp[1] == 1 && view.projectionShift[0] == 0);
     unsigned char rgba[4];
-    readPixel(screenWidth / 2, 1, rgba);
+    readPixel(display.width / 2, 1, rgba);
     EXPECT_EQ(rgba[0], 0);
 }
 
@@ -191,7 +193,7 @@ TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
     uint8_t* pixels = (uint8_t*)std::malloc(2 * 4);
     std::memcpy(pixels, "\xff\0\0\xff\0\0\xff\xff", 8);
     Texture* texture = finishTexture(2, 1, pixels, 3, 3, 3, RF_NOMIPMAP, 0);
-    setOrtho(0);
+    setOrtho(view, 0);
     applyRenderFlags(RF_NOCULL | RF_NODEPTH);
     glDisable(GL_ALPHA_TEST), glDisable(GL_POLYGON_SMOOTH);
     bindTextureLerp(texture, RF_NEAREST | RF_CLAMP);
@@ -207,7 +209,7 @@ TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
         }
         glEnd();
         unsigned char rgba[4];
-        readPixel(screenWidth / 2, screenHeight / 2, rgba);
+        readPixel(display.width / 2, display.height / 2, rgba);
         EXPECT_TRUE(std::abs(rgba[0] - red) <= 2 && rgba[1] == 0 && std::abs(rgba[2] - blue) <= 2)
             << "a = " << alpha << ": " << +rgba[0] << " " << +rgba[1] << " " << +rgba[2];
     }

@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "shell/setup.h"
-#include "shell/setup_choices.h"
-#include "shell/setup_dialog.h"
-#include "shell/splash_image.h"
+#include "app/setup.h"
+#include "app/setup_choices.h"
+#include "app/setup_dialog.h"
+#include "app/splash_image.h"
 #include "tests/support/gl_context.h"
 
 namespace {
@@ -44,7 +44,8 @@ TEST(SetupModes, NoneQualifyingIsFatalAndNo640x480SelectsNothing)
                 ::testing::ExitedWithCode(1), noModes);
     SetupDialogState state = stateFor({{1920, 1080, 32, 60}, {640, 480, 16, 60}});
     EXPECT_EQ(state.selectedMode, -1);
-    EXPECT_EXIT(setupDialogRun(state), ::testing::ExitedWithCode(1), error6);
+    SetupChoices choices;
+    EXPECT_EXIT(setupDialogRun(state, &choices), ::testing::ExitedWithCode(1), error6);
 }
 
 TEST(SetupResults, RunStoresTheChoices)
@@ -56,10 +57,11 @@ TEST(SetupResults, RunStoresTheChoices)
         state.selectedAspect = item;
         state.fullscreenChecked = item != 1;
         state.loopChecked = item == 1;
-        EXPECT_EQ(setupDialogRun(state), 1);
-        EXPECT_TRUE(displayModeIndex == 2 - item && fullscreen == (item != 1) && loopMusic == (item == 1)) << item;
-        EXPECT_EQ(aspectRatio, ratios[item]) << item;
-        EXPECT_FLOAT_EQ(aspectFactor, factors[item]) << item;
+        SetupChoices c;
+        EXPECT_EQ(setupDialogRun(state, &c), 1);
+        EXPECT_TRUE(c.displayModeIndex == 2 - item && c.fullscreen == (item != 1) && c.loopMusic == (item == 1)) << item;
+        EXPECT_EQ(c.aspectRatio, ratios[item]) << item;
+        EXPECT_FLOAT_EQ(c.aspectFactor, factors[item]) << item;
     }
     float ratio, factor;
     for (int item : {-1, 3})
@@ -88,19 +90,20 @@ protected:
 TEST_F(SetupDialogWindow, EnterRunsEscapeDoesNothingClosingIsExit)
 {
     state.selectedAspect = 2;
-    displayModeIndex = -1;
+    SetupChoices choices;
     push(SDL_KEYDOWN, SDLK_ESCAPE);
     push(SDL_QUIT);
-    EXPECT_EQ(runSetupDialogWith(&state), 0);
-    EXPECT_EQ(displayModeIndex, -1);
+    EXPECT_EQ(runSetupDialogWith(&state, &choices), 0);
+    EXPECT_EQ(choices.displayModeIndex, -1);
 
     push(SDL_KEYDOWN, SDLK_ESCAPE);
     push(SDL_KEYDOWN, SDLK_RETURN);
-    EXPECT_EQ(runSetupDialogWith(&state), 1);
-    EXPECT_TRUE(displayModeIndex == 1 && aspectFactor == 1.0f && fullscreen == 1);
+    EXPECT_EQ(runSetupDialogWith(&state, &choices), 1);
+    EXPECT_TRUE(choices.displayModeIndex == 1 && choices.aspectFactor == 1.0f && choices.fullscreen == 1);
 
     SetupDialogState noMode = stateFor({{800, 600, 32, 60}});
-    EXPECT_EXIT((push(SDL_KEYDOWN, SDLK_RETURN), runSetupDialogWith(&noMode)), ::testing::ExitedWithCode(1), error6);
+    EXPECT_EXIT((push(SDL_KEYDOWN, SDLK_RETURN), runSetupDialogWith(&noMode, &choices)), ::testing::ExitedWithCode(1),
+                error6);
 }
 
 TEST_F(SetupDialogWindow, MissingSplashPictureIsFatal)

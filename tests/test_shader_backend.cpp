@@ -12,8 +12,8 @@
 #include <cstring>
 #include <vector>
 
-#include "glapi/gl_api.h"
-#include "shell/gl_checks.h"
+#include "platform/gl_api.h"
+#include "platform/gl_checks.h"
 #include "tests/support/backend_pair.h"
 
 #ifndef GL_COMBINE_ARB

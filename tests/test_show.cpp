@@ -13,21 +13,21 @@
 
 #include "geometry/isosurface.h"
 #include "geometry/radix_sort.h"
-#include "geometry/show_blobs.h"
+#include "show/show_blobs.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
-#include "shell/platform.h"
-#include "shell/setup.h"
+#include "platform/window.h"
+#include "app/setup.h"
 #include "show/camera.h"
 #include "show/grain.h"
 #include "show/hits.h"
 #include "show/plasma.h"
-#include "show/random.h"
+#include "base/random.h"
 #include "show/scene_layers.h"
 #include "show/scene_world.h"
 #include "show/timeline.h"
 #include "tests/support/gl_context.h"
-#include "textures/precalc.h"
+#include "show/assets.h"
 #include "textures/texture.h"
 
 namespace {
@@ -35,16 +35,11 @@ namespace {
 constexpr int W = 640, H = 360;
 
 // A 640 x 360 window with every asset of the show, at the 16:9 aspect.
-void showContext()
+Show& showContext()
 {
-    static bool made = false;
     openTestContext(W, H);
-    if (!made) {
-        precalcAssets();
-        made = true;
-    }
-    aspectRatio = 16.0f / 9.0f;
-    aspectFactor = 1.0f;
+    precalcTestShow();
+    return testShow();
 }
 
 // The RGB channels of the whole window, rows bottom-up.
@@ -67,7 +62,7 @@ int channel(int x, int y)
 // The whole window cleared to one grey, outside any render-state pair.
 void clearTo(float grey)
 {
-    resetRenderState();
+    resetRenderState(testShow().view);
     glClearColor(grey, grey, grey, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 }
@@ -76,11 +71,11 @@ void clearTo(float grey)
 
 TEST(ShowFrame, FlashAddsATrianglePulseOnEveryHitRow)
 {
-    showContext();
+    Show& show = showContext();
     for (int row : {htab[0], htab[8]})
         for (auto [offset, added] : {std::pair{0, 1.0f}, {-1, 0.5f}, {1, 0.5f}, {-2, 0.0f}, {2, 0.0f}, {-5, 0.0f}}) {
             clearTo(0.2f);
-            hit_flash((float)(row + offset) / 64.0f, 1.0f);
+            hit_flash(show.view, (float)(row + offset) / 64.0f, 1.0f);
             EXPECT_NEAR(channel(W / 2, H / 2), std::min(0.2f + added, 1.0f) * 255.0f, 1.0f)
                 << "row " << row << " " << offset;
         }
@@ -88,12 +83,12 @@ TEST(ShowFrame, FlashAddsATrianglePulseOnEveryHitRow)
 
 TEST(ShowFrame, GrainDarkensWhiteByAtMostATenthAndMovesEveryFrame)
 {
-    showContext();
+    Show& show = showContext();
     std::vector<unsigned char> frames[2];
     for (auto& frame : frames) {
         clearTo(1.0f);
         uint32_t seed = randseed * 69069u + 1u;
-        grain_overlay(3.0f);
+        grain_overlay(show, 3.0f);
         EXPECT_EQ(randseed, seed * 69069u + 1u);  // two random steps a frame
         frame = readWindow();
         double sum = 0;
@@ -114,15 +109,16 @@ TEST(ShowFrame, TextLayersAndLogoScrollAndFadeAsTheirTable)
     // Stand-ins of 2 x 2 texels, one white, in another corner for each text
     // image and the logo: over white, every layer darkens by its fade times
     // the bilinear weight of its white texel, a bump repeating across the view.
-    showContext();
-    Texture* saved[4] = {textTextures[0], textTextures[1], textTextures[2], logoTexture};
+    Show& show = showContext();
+    ShowAssets& a = show.assets;
+    Texture* saved[4] = {a.textTextures[0], a.textTextures[1], a.textTextures[2], a.logoTexture};
     Texture* marks[4];
     for (int i = 0; i < 4; i++) {
         uint8_t* texels = (uint8_t*)std::calloc(16, 1);
         std::fill(texels + 4 * i, texels + 4 * i + 4, 255);
         marks[i] = finishTexture(2, 2, texels, 1.0f, -1.0f, 1.0f, RF_NOMIPMAP, 0);
     }
-    textTextures[0] = marks[0], textTextures[1] = marks[1], textTextures[2] = marks[2], logoTexture = marks[3];
+    a.textTextures[0] = marks[0], a.textTextures[1] = marks[1], a.textTextures[2] = marks[2], a.logoTexture = marks[3];
     auto weight = [](double s, double t, int texel) {
         auto along = [](double x, int column) {
             double d = x - 0.25 - 0.5 * column;
@@ -141,7 +137,7 @@ TEST(ShowFrame, TextLayersAndLogoScrollAndFadeAsTheirTable)
     };
     for (double t : {1.0, 1.5, 3.0, 9.0, 13.75}) {
         clearTo(1.0f);
-        text_layers((float)t);
+        text_layers(show, (float)t);
         std::vector<unsigned char> rgb = readWindow();
         int off = 0, samples = 0;
         for (int y = 4; y < H; y += 16)
@@ -158,7 +154,7 @@ TEST(ShowFrame, TextLayersAndLogoScrollAndFadeAsTheirTable)
             }
         EXPECT_LE(off, samples / 100) << "t = " << t;
     }
-    textTextures[0] = saved[0], textTextures[1] = saved[1], textTextures[2] = saved[2], logoTexture = saved[3];
+    a.textTextures[0] = saved[0], a.textTextures[1] = saved[1], a.textTextures[2] = saved[2], a.logoTexture = saved[3];
     for (Texture* mark : marks) {
         glDeleteTextures(1, &mark->name);
         delete mark;
@@ -167,10 +163,10 @@ TEST(ShowFrame, TextLayersAndLogoScrollAndFadeAsTheirTable)
 
 TEST(PostPasses, ReliefEmbossesByACopyMovedFourPixelsRightAndUp)
 {
-    showContext();
+    Show& show = showContext();
     for (float p : {0.2f, 0.5f, 0.8f}) {
         clearTo(p);
-        post_relief(screenTexture, 8.0f, RF_OFFSCREEN);
+        post_relief(show.view, show.assets.screenTexture, 8.0f, RF_OFFSCREEN);
         EXPECT_NEAR(channel(256, 128), (p * (1 - p) + 0.5f * p) * 255.0f, 2.0f) << p;
     }
     // White upper-right quadrant of the work area on black: the copy moved
@@ -181,7 +177,7 @@ TEST(PostPasses, ReliefEmbossesByACopyMovedFourPixelsRightAndUp)
     glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
-    post_relief(screenTexture, 8.0f, RF_OFFSCREEN);
+    post_relief(show.view, show.assets.screenTexture, 8.0f, RF_OFFSCREEN);
     struct Probe {
         int x, y, value;
     } probes[] = {{300, 200, 128}, {257, 200, 255}, {300, 129, 255}, {254, 200, 0}, {300, 126, 0}};
@@ -191,9 +187,10 @@ TEST(PostPasses, ReliefEmbossesByACopyMovedFourPixelsRightAndUp)
 
 TEST(PostPasses, GlowAddsEachBlurredLevelAtItsWeight)
 {
-    showContext();
+    Show& show = showContext();
     const float white[4] = {1, 1, 1, 1};
     const float c = 104.0f / 255.0f;
+    BlurChain* blurChain = show.assets.blurChain;
     BlurChain one = *blurChain;
     one.count = 1;
     // Seven blurred levels of a flat picture, squared from level 1 on or not;
@@ -205,8 +202,8 @@ TEST(PostPasses, GlowAddsEachBlurredLevelAtItsWeight)
     } cases[] = {{blurChain, 1, c + 0.15f * 7 * c * c, 6}, {blurChain, 0, c + 0.15f * 7 * c, 6}, {&one, 1, c, 1}};
     for (const Case& k : cases) {
         clearTo(c);
-        blur_chain_build(k.chain, k.square, 1.0f, white);
-        blur_chain_compose(k.chain, 0.15f, 0);
+        blur_chain_build(show.view, k.chain, k.square, 1.0f, white);
+        blur_chain_compose(show.view, k.chain, 0.15f, 0);
         EXPECT_NEAR(channel(W / 2, H / 2), std::min(k.expected, 1.0f) * 255.0f, k.tolerance)
             << k.chain->count << " levels, square " << k.square;
     }
@@ -217,7 +214,7 @@ TEST(PostPasses, BlurTapsLieOnACircleOfOneNewPixel)
     // A one-texel white line in the work area: a texel of level 1 is the
     // mean of eight bilinear samples 2 sin(a) texels across (for a column)
     // or 2 cos(a) texels up (for a row) from its centre, a = k x 45 degrees.
-    showContext();
+    Show& show = showContext();
     const float white[4] = {1, 1, 1, 1};
     for (int line : {200, 100}) {
         const bool column = line == 200;
@@ -227,9 +224,9 @@ TEST(PostPasses, BlurTapsLieOnACircleOfOneNewPixel)
         glClearColor(1, 1, 1, 1);
         glClear(GL_COLOR_BUFFER_BIT);
         glDisable(GL_SCISSOR_TEST);
-        blur_chain_build(blurChain, 0, 1.0f, white);
+        blur_chain_build(show.view, show.assets.blurChain, 0, 1.0f, white);
         std::vector<unsigned char> level(256 * 128 * 4);
-        glBindTexture(GL_TEXTURE_2D, blurChain->levels[1].name);
+        glBindTexture(GL_TEXTURE_2D, show.assets.blurChain->levels[1].name);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
         for (int d = line / 2 - 3; d <= line / 2 + 3; d++) {
             double sum = 0.0;

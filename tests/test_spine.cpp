@@ -10,8 +10,9 @@
 #include <thread>
 #include <utility>
 
-#include "shell/gl_checks.h"
-#include "shell/lifecycle.h"
+#include "platform/gl_checks.h"
+#include "base/clock.h"
+#include "base/fatal.h"
 
 namespace {
 

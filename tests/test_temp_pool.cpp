@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "textures/temp_pool.h"
+#include "base/temp_pool.h"
 #include "textures/texture.h"
 
 // Every test releases what it takes, so each starts with the empty pool.

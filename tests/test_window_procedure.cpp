@@ -11,13 +11,13 @@
 
 #include "music/music.h"
 #include "music/sound.h"
-#include "shell/lifecycle.h"
-#include "shell/main_loop.h"
-#include "shell/platform.h"
-#include "shell/window_procedure.h"
+#include "base/fatal.h"
+#include "app/main_loop.h"
+#include "platform/window.h"
+#include "app/window_procedure.h"
 #include "tests/support/audio_files.h"
 #include "tests/support/gl_context.h"
-#include "textures/loading_bar.h"
+#include "app/loading_bar.h"
 
 namespace {
 
@@ -115,16 +115,18 @@ Uint32 giveUp(Uint32, void*)
     return 0;
 }
 
-// Escape and closing the window end the show's loop; during the loading bar
-// and the start pause they end the process at once, with status 0.
+// Escape and closing the window end the show's loop; during start-up they
+// end it after the step at hand, without waiting for the pause.
 TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoopOrTheStartUp)
 {
-    ASSERT_NE(createWindow(0, 32, "VORN test", 0, 0, windowProcedure), nullptr) << SDL_GetError();
+    static App app;
+    initApp(&app);
+    ASSERT_NE(createWindow(&app.display, -1, 0, 32, "VORN test", 0, 0, windowProcedure), nullptr) << SDL_GetError();
     pinGlDriver();
 
     // Closing the window posts the quit event, which the loop counts.
     SDL_Event close{};
-    close.window = {SDL_WINDOWEVENT, 0, SDL_GetWindowID(hWnd), SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
+    close.window = {SDL_WINDOWEVENT, 0, SDL_GetWindowID(platformWindow()), SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
     SDL_Event escape = keyDown(SDLK_ESCAPE);
     // SDL ends each round of polling at a mark in its queue, so the quit event
     // posted for the close would come a frame later; no frame can be drawn
@@ -136,16 +138,28 @@ TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoopOrTheStartUp)
         SDL_PushEvent(&event);
         SDL_TimerID timer = SDL_AddTimer(5000, giveUp, nullptr);
         auto start = std::chrono::steady_clock::now();
-        messageLoop();
+        messageLoop(&app);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << event.type;
         EXPECT_EQ(quitRequested, 1);
         SDL_RemoveTimer(timer);
     }
 
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    quitRequested = 0;
-    EXPECT_EXIT((SDL_PushEvent(&escape), drawLoadingBar()), testing::ExitedWithCode(0), "");
-    EXPECT_EXIT((SDL_PushEvent(&close), startPause(30000)), testing::ExitedWithCode(0), "");
+    // The last step of the pre-calculation, then the events: start-up ends
+    // before the two seconds of black are over.
+    setupContext(&app.display, &app.setupLeftovers, ProgressReport());
+    for (SDL_Event event : {escape, close}) {
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        quitRequested = 0;
+        app.startUp.stage = STARTUP_PRECALC;
+        app.startUp.nextPrecalcStep = precalcStepCount - 1;
+        app.startUp.precalcTimer = scopeBegin("precalc");
+        SDL_PushEvent(&event);
+        auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(startUp(&app));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500)) << event.type;
+        EXPECT_EQ(app.startUp.stage, STARTUP_PAUSE);
+        EXPECT_EQ(quitRequested, 1);
+    }
     releaseWindow();
 }
 

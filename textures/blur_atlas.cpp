@@ -7,11 +7,16 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "geometry/particles.h"
-#include "shell/lifecycle.h"
+#include "base/fatal.h"
 #include "textures/bokeh.h"
 #include "textures/jpeg.h"
-#include "textures/loading_bar.h"
+
+const float particleAtlasLevels[10][4] = {
+    {0.0f, 0.0f, 0.5f, 0.5f},         {0.5f, 0.0f, 1.0f, 0.5f},         {0.0f, 0.5f, 0.5f, 1.0f},
+    {0.5f, 0.5f, 0.75f, 0.75f},       {0.75f, 0.5f, 1.0f, 0.75f},       {0.5f, 0.75f, 0.75f, 1.0f},
+    {0.75f, 0.75f, 0.875f, 0.875f},   {0.875f, 0.75f, 1.0f, 0.875f},    {0.75f, 0.875f, 0.875f, 1.0f},
+    {0.875f, 0.875f, 1.0f, 1.0f},
+};
 
 float blurAtlasRadius(int k)
 {
@@ -74,7 +79,7 @@ void writeAtlasHalf(uint8_t* atlas, uint8_t* source, int w0, int h0, int firstCo
     std::free(blurred);
 }
 
-uint8_t* blurAtlasTexels(const AtlasPicture& first, const AtlasPicture& second, void (*halfDone)())
+uint8_t* blurAtlasTexels(const AtlasPicture& first, const AtlasPicture& second, const ProgressReport& halfDone)
 {
     int w = first.width, h = first.height;
     if (second.width != w || second.height != h)
@@ -83,8 +88,7 @@ uint8_t* blurAtlasTexels(const AtlasPicture& first, const AtlasPicture& second, 
     uint8_t* atlas = (uint8_t*)std::calloc((size_t)w * h * 8, 4);
     fillAtlasSource(source, first.rgb, first.alphaRgb, first.alphaFunction, w, h);
     writeAtlasHalf(atlas, source, w, h, 0);
-    if (halfDone)
-        halfDone();
+    reportStep(halfDone);
     fillAtlasSource(source, second.rgb, second.alphaRgb, second.alphaFunction, w, h);
     writeAtlasHalf(atlas, source, w, h, 2 * w);
     std::free(source);
@@ -92,7 +96,8 @@ uint8_t* blurAtlasTexels(const AtlasPicture& first, const AtlasPicture& second, 
 }
 
 Texture* makeBlurAtlas(const char* name0, const char* alphaName0, AlphaFunction alphaFunction0, const char* name1,
-                       const char* alphaName1, AlphaFunction alphaFunction1, RenderFlags flags)
+                       const char* alphaName1, AlphaFunction alphaFunction1, RenderFlags flags,
+                       const ProgressReport& halfDone)
 {
     flags &= RF_CREATE_MASK;
     AtlasPicture pictures[2] = {{nullptr, nullptr, alphaFunction0, 0, 0}, {nullptr, nullptr, alphaFunction1, 0, 0}};
@@ -109,7 +114,7 @@ Texture* makeBlurAtlas(const char* name0, const char* alphaName0, AlphaFunction 
         if (i == 0 && !(flags & RF_NOMIPMAP))
             reserveUploadScratch(4 * picture.width, 2 * picture.height);
     }
-    uint8_t* atlas = blurAtlasTexels(pictures[0], pictures[1], drawLoadingBar);
+    uint8_t* atlas = blurAtlasTexels(pictures[0], pictures[1], halfDone);
     if (!atlas) {
         char text[2048];
         std::snprintf(text, sizeof text, "vitun läski älä lataa erikokosii texturei: %s", name1);

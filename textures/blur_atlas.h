@@ -3,9 +3,15 @@
 #pragma once
 #include <cstdint>
 
+#include "base/progress.h"
 #include "render/render_flags.h"
 #include "textures/image_texture.h"
 #include "textures/texture.h"
+
+// The cells of the atlas: level L is the rectangle (s0, t0)-(s1, t1) of one
+// sprite image, level 0 sharp, level 9 most blurred. A texture with
+// frameLayout 2 holds image 0 in its left half and image 1 in its right half.
+extern const float particleAtlasLevels[10][4];
 
 // Radius fraction of the blur of level k (k = 1..9): 0.1 x ((k + 1) / 11)^1.5.
 float blurAtlasRadius(int k);
@@ -35,11 +41,13 @@ struct AtlasPicture {
 
 // The texels of the atlas of two pictures: 4 w x 2 h RGBA, the first
 // picture's levels from column 0, the second's from column 2 w. Both must
-// be w x h: null when their sizes differ. halfDone (may be null) is called
-// once the first half is written. The caller frees the result with free().
-uint8_t* blurAtlasTexels(const AtlasPicture& first, const AtlasPicture& second, void (*halfDone)());
+// be w x h: null when their sizes differ. halfDone reports a step once the
+// first half is written. The caller frees the result with free().
+uint8_t* blurAtlasTexels(const AtlasPicture& first, const AtlasPicture& second, const ProgressReport& halfDone);
 
 // The atlas texture of two equally sized JPEG images (4 w0 x 2 h0 texels,
-// scale (0.25, 0.5, 0.5), frameLayout 2). Advances the loading bar twice.
+// scale (0.25, 0.5, 0.5), frameLayout 2). Reports one step to halfDone once
+// the first image's half is done.
 Texture* makeBlurAtlas(const char* name0, const char* alphaName0, AlphaFunction alphaFunction0, const char* name1,
-                       const char* alphaName1, AlphaFunction alphaFunction1, RenderFlags flags);
+                       const char* alphaName1, AlphaFunction alphaFunction1, RenderFlags flags,
+                       const ProgressReport& halfDone);

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/lifecycle.h"
-#include "shell/setup.h"
+#include "base/fatal.h"
+#include "base/power_of_two.h"
 #include "textures/jpeg.h"
-#include "textures/temp_pool.h"
+#include "base/temp_pool.h"
 
 uint8_t alphaFromGreyDistance(uint8_t r, uint8_t g, uint8_t b)
 {

@@ -13,8 +13,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "shell/lifecycle.h"
-#include "textures/temp_pool.h"
+#include "base/fatal.h"
+#include "base/temp_pool.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "show/random.h"
+#include "base/random.h"
 
 void fillNoiseTexels(uint8_t* texels, int width, int height, int low, int high)
 {

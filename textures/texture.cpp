@@ -4,8 +4,6 @@
 
 #include <cstdlib>
 
-#include "shell/setup.h"
-#include "textures/loading_bar.h"
 
 Texture* finishTexture(int width, int height, uint8_t* pixels, float scaleS, float scaleT, float scaleR,
                        RenderFlags flags, int frameLayout)
@@ -25,8 +23,6 @@ Texture* finishTexture(int width, int height, uint8_t* pixels, float scaleS, flo
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     else
         uploadTexture(width, height, pixels);
-
-    drawLoadingBar();
     std::free(pixels);
     return texture;
 }
@@ -57,11 +53,12 @@ static GLint renderTargetFormat()
 }
 
 // One black level of the given size; the copies of the post passes fill it.
-static void makeRenderTarget(Texture* texture, int width, int height, RenderFlags flags, GLint format)
+static void makeRenderTarget(const Display& display, Texture* texture, int width, int height, RenderFlags flags,
+                             GLint format)
 {
     glGenTextures(1, &texture->name);
-    texture->scaleS = 512.0f / (float)largeTexSize;
-    texture->scaleT = 256.0f / (float)smallTexSize;
+    texture->scaleS = 512.0f / (float)display.largeTexSize;
+    texture->scaleT = 256.0f / (float)display.smallTexSize;
     texture->scaleR = 1.0f;
     texture->width = width;
     texture->height = height;
@@ -73,22 +70,22 @@ static void makeRenderTarget(Texture* texture, int width, int height, RenderFlag
     std::free(zeros);
 }
 
-Texture* makeScreenTexture()
+Texture* makeScreenTexture(const Display& display)
 {
     Texture* texture = new Texture;
-    makeRenderTarget(texture, largeTexSize, smallTexSize, RF_NOMIPMAP | RF_CLAMP, renderTargetFormat());
-    drawLoadingBar();
+    makeRenderTarget(display, texture, display.largeTexSize, display.smallTexSize, RF_NOMIPMAP | RF_CLAMP,
+                     renderTargetFormat());
     return texture;
 }
 
-BlurChain* makeBlurChain()
+BlurChain* makeBlurChain(const Display& display)
 {
     BlurChain* chain = new BlurChain;
     chain->count = 0;
     GLint format = renderTargetFormat();
-    int width = largeTexSize, height = smallTexSize;
+    int width = display.largeTexSize, height = display.smallTexSize;
     while (width + height > 5 && chain->count < 16) {
-        makeRenderTarget(&chain->levels[chain->count], width, height, RF_NOMIPMAP, format);
+        makeRenderTarget(display, &chain->levels[chain->count], width, height, RF_NOMIPMAP, format);
         chain->count++;
         width /= 2;
         height /= 2;

@@ -1,25 +1,12 @@
-// Texture records, their upload with a filtered mipmap chain, and the
-// solid-colour and render-target constructors.
+// Texture construction: the upload with a filtered mipmap chain, and the
+// shared finishing steps, solid-colour and render-target constructors.
 #pragma once
 #include <cstdint>
 
-#include "glapi/gl_api.h"
+#include "platform/display.h"
+#include "platform/gl_api.h"
 #include "render/render_flags.h"
-
-// One texture of the show; made once at start-up and kept until exit.
-struct Texture {
-    GLuint name;                    // OpenGL texture name
-    float scaleS, scaleT, scaleR;   // texture-matrix scale loaded by bindTexture
-    int width, height;              // size of mipmap level 0 in texels
-    RenderFlags flags;              // default flags ORed into every bind
-    int frameLayout;                // 2 for the two-image blur atlas, else 0
-};
-
-// Levels of halving size for the glow: 512 x 256 down to 4 x 2.
-struct BlurChain {
-    int count;
-    Texture levels[16];
-};
+#include "render/texture_record.h"
 
 // Uploads level 0 and a gamma-aware windowed-sinc mipmap chain down to 1 x 1
 // into the texture bound on the active unit. Overwrites pixels (RGBA bytes).
@@ -35,12 +22,15 @@ void unpackChannel(float* destination, const uint8_t* source, int stride, int co
 
 // The steps every texture constructor shares once its RGBA buffer is filled:
 // a new record with flags masked by RF_CREATE_MASK, a GL name, one RGBA8
-// level with RF_NOMIPMAP or the filtered chain otherwise, one loading-bar
-// step. Frees pixels, which must come from malloc.
+// level with RF_NOMIPMAP or the filtered chain otherwise. Frees pixels,
+// which must come from malloc.
 Texture* finishTexture(int width, int height, uint8_t* pixels, float scaleS, float scaleT, float scaleR,
                        RenderFlags flags, int frameLayout);
 
 Texture* makeSolidTexture(int width, int height, uint8_t r, uint8_t g, uint8_t b, uint8_t a, float scaleS,
                           float scaleT, float scaleR, RenderFlags flags);
-Texture* makeScreenTexture();
-BlurChain* makeBlurChain();
+// The render targets the post passes copy the work area into, sized by the
+// display's largeTexSize x smallTexSize: the relief's copy, and the glow's
+// chain of halving levels.
+Texture* makeScreenTexture(const Display& display);
+BlurChain* makeBlurChain(const Display& display);

@@ -6,7 +6,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "textures/temp_pool.h"
+#include "base/temp_pool.h"
 #include "textures/texture.h"
 
 void mipmapKernel(float taps[16])

@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include "music/music.h"
-#include "shell/lifecycle.h"
+#include "base/fatal.h"
 
 std::string testScratchDir()
 {

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "glapi/gl_api.h"
-#include "shell/gl_checks.h"
-#include "shell/platform.h"
+#include "platform/gl_api.h"
+#include "platform/gl_checks.h"
+#include "platform/window.h"
 #include "tests/support/gl_context.h"
 
 namespace {
@@ -27,7 +27,7 @@ struct ChildResult {
 [[noreturn]] void drawInChild(GlBackend backend, int width, int height, void (*scene)(), ChildResult* result,
                               unsigned char* pixels)
 {
-    if (useGlBackend(backend) && createHiddenWindow(width, height, 32, "VORN test")) {
+    if (useGlBackend(backend) && createHiddenWindow(&testDisplay(), width, height, 32, "VORN test")) {
         checkColourAndVersion();
         checkExtensions();
         // A new window's pixels are undefined until cleared.

@@ -8,9 +8,8 @@
 
 #include <cstring>
 
-#include "shell/gl_checks.h"
-#include "shell/platform.h"
-#include "shell/setup.h"
+#include "platform/gl_checks.h"
+#include "platform/window.h"
 
 // Keeps the GL driver's libraries loaded until the process ends. Mesa
 // unloads them in its exit handlers, before LeakSanitizer looks; its own
@@ -24,11 +23,39 @@ static int pinDriverLibrary(dl_phdr_info* info, size_t, void*)
     return 0;
 }
 
+Display& testDisplay()
+{
+    static Display display = [] {
+        Display d;
+        d.aspectRatio = 16.0f / 9.0f;
+        d.aspectFactor = 1.0f;
+        return d;
+    }();
+    return display;
+}
+
+Show& testShow()
+{
+    static Show show;
+    show.view.display = &testDisplay();
+    return show;
+}
+
+void precalcTestShow()
+{
+    static bool made = false;
+    if (made)
+        return;
+    static PrecalcLeftovers leftovers;
+    precalcAssets(testDisplay(), &testShow().assets, &leftovers, ProgressReport());
+    made = true;
+}
+
 void openTestContext(int width, int height)
 {
-    if (hWnd)
+    if (platformWindow())
         return;
-    ASSERT_NE(createHiddenWindow(width, height, 32, "VORN test"), nullptr) << SDL_GetError();
+    ASSERT_NE(createHiddenWindow(&testDisplay(), width, height, 32, "VORN test"), nullptr) << SDL_GetError();
     checkColourAndVersion();
     checkExtensions();
     pinGlDriver();

@@ -5,14 +5,15 @@
 
 #include <cmath>
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 #include "music/music.h"
 #include "music/spectrum.h"
+#include "platform/gl_checks.h"
 #include "render/render_state.h"
-#include "shell/lifecycle.h"
-#include "shell/platform.h"
+#include "base/fatal.h"
+#include "platform/window.h"
 #include "show/timeline.h"
-#include "textures/precalc.h"
+#include "show/assets.h"
 #include "tools/capture/frame_readback.h"
 #include "tools/capture/progress.h"
 
@@ -32,26 +33,26 @@ double frameTime(const FrameSpan& span, long n)
     return span.first + (double)n / span.framesPerPattern;
 }
 
-void startCaptureShow()
+void startCaptureShow(CaptureShow* capture)
 {
-    precalcAssets();
-    resetRenderState();
-    showStarted++;
+    precalcAssets(capture->display, &capture->show.assets, &capture->precalcLeftovers, captureLoadingBar(capture));
+    resetRenderState(capture->show.view);
     for (float& level : bandLevel)
         level = 0;
 }
 
-void drawCaptureFrame(double t)
+void drawCaptureFrame(CaptureShow* capture, double t)
 {
     float showTime = (float)t;
     analysisAt(patternMs(showTime));
-    show_draw(showTime);
+    show_draw(capture->show, showTime);
     GLenum code = glGetError();
     if (code != GL_NO_ERROR)
         fatalError(glErrorName(code));
 }
 
-bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, long* framesDone)
+bool captureSpan(CaptureShow* capture, const FrameSpan& span, FrameOutput* output, bool progressBar,
+                 long* framesDone)
 {
     Progress progress;
     progressStart(&progress, span.count, progressBar);
@@ -62,7 +63,7 @@ bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, l
             complete = false;
             break;
         }
-        drawCaptureFrame(frameTime(span, n));
+        drawCaptureFrame(capture, frameTime(span, n));
         if (output->kind == OUTPUT_BENCH) {
             glFinish();
         } else {
@@ -71,7 +72,7 @@ bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, l
                 complete = false;
                 break;
             }
-            readFrame(screenWidth, screenHeight, slot->pixels.data());
+            readFrame(capture->display.width, capture->display.height, slot->pixels.data());
             slot->index = n;
             outputSubmit(output, slot);
         }

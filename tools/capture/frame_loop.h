@@ -2,6 +2,7 @@
 // them, drawing one frame, and the loop that renders a span into an output.
 #pragma once
 #include "tools/capture/frame_output.h"
+#include "tools/capture/offscreen_context.h"
 
 // Frame n shows time first + n / framesPerPattern, for n < count.
 struct FrameSpan {
@@ -17,14 +18,15 @@ FrameSpan makeFrameSpan(double from, double to, double fps);
 double frameTime(const FrameSpan& span, long n);
 
 // The demo's start-up after its setup, minus the pause and the playback:
-// asset pre-calculation, render-state reset, the start flag, the band
-// levels at zero. Needs the context and the loaded music.
-void startCaptureShow();
+// asset pre-calculation (drawing the loading bar), render-state reset, the
+// band levels at zero. Needs the context and the loaded music.
+void startCaptureShow(CaptureShow* capture);
 // Draws the frame at show time t: the band levels of the music at that
 // position, then the show. A pending GL error is fatal, as in the demo.
-void drawCaptureFrame(double t);
+void drawCaptureFrame(CaptureShow* capture, double t);
 
 // Renders the span, reading each frame back into the output (bench: only
 // finishing it). Returns false when stopped early by quitRequested (Ctrl-C)
 // or a failing output; *framesDone counts the frames handed over.
-bool captureSpan(const FrameSpan& span, FrameOutput* output, bool progressBar, long* framesDone);
+bool captureSpan(CaptureShow* capture, const FrameSpan& span, FrameOutput* output, bool progressBar,
+                 long* framesDone);

@@ -6,7 +6,7 @@
 // while the next frame draws.
 #include "tools/capture/frame_readback.h"
 
-#include "glapi/gl_api.h"
+#include "platform/gl_api.h"
 
 void readFrame(int width, int height, unsigned char* rgba)
 {

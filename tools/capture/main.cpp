@@ -8,9 +8,10 @@
 #include <filesystem>
 
 #include "music/music.h"
+#include "base/clock.h"
 #include "music/sound.h"
-#include "shell/data_folder.h"
-#include "shell/lifecycle.h"
+#include "platform/data_folder.h"
+#include "base/fatal.h"
 #include "tools/capture/ffmpeg_pipe.h"
 #include "tools/capture/frame_loop.h"
 #include "tools/capture/frame_output.h"
@@ -57,6 +58,8 @@ int main(int argc, char** argv)
         return status;
     interactiveShell = false;
     installSignals();
+    // Static: the set-up's buffers are large for the stack.
+    static CaptureShow capture;
 
     // The output is named from the folder the capture starts in; the data
     // may lie elsewhere (beside the program, or installed).
@@ -85,10 +88,10 @@ int main(int argc, char** argv)
     if (options.output != OUTPUT_BENCH)
         problem = prepareOutputFolder(outputFolderOf(options.out, options.output == OUTPUT_FOLDER));
     if (problem.empty())
-        problem = openCaptureContext(options.width, options.height, options.aspectItem);
+        problem = openCaptureContext(&capture, options.width, options.height, options.aspectItem);
     if (!problem.empty())
         return usageError(problem);
-    startCaptureShow();
+    startCaptureShow(&capture);
 
     double to = options.to >= 0 ? options.to : musicEnd;
     FrameSpan span = makeFrameSpan(options.from, to, options.fps);
@@ -105,7 +108,7 @@ int main(int argc, char** argv)
     // Timed from the first frame until the output is complete.
     double startMs = clockMs();
     long done = 0;
-    bool complete = captureSpan(span, &output, !options.quiet && span.count > 1, &done);
+    bool complete = captureSpan(&capture, span, &output, !options.quiet && span.count > 1, &done);
     if (!complete && quitRequested) {
         outputAbort(&output);
         std::fprintf(stderr, "vorn-capture: stopped after %ld of %ld frames%s\n", done, span.count,

@@ -4,12 +4,11 @@
 
 #include <cstdlib>
 
-#include "glapi/gl_api.h"
+#include "app/setup_choices.h"
+#include "base/fatal.h"
+#include "platform/gl_api.h"
+#include "platform/window.h"
 #include "render/render_state.h"
-#include "shell/lifecycle.h"
-#include "shell/platform.h"
-#include "shell/setup.h"
-#include "shell/setup_choices.h"
 
 #ifndef GL_MAX_RENDERBUFFER_SIZE
 #define GL_MAX_RENDERBUFFER_SIZE 0x84E8
@@ -37,32 +36,46 @@ static std::string sizeProblem(int width, int height, int limitWidth, int limitH
            + std::to_string(limitWidth) + "x" + std::to_string(limitHeight) + ")";
 }
 
-std::string openCaptureContext(int width, int height, int aspectItem)
+static void drawCaptureLoadingBar(void* user)
 {
+    CaptureShow* capture = (CaptureShow*)user;
+    drawLoadingBar(&capture->loadingBar, capture->display);
+}
+
+ProgressReport captureLoadingBar(CaptureShow* capture)
+{
+    ProgressReport report;
+    report.step = drawCaptureLoadingBar;
+    report.user = capture;
+    return report;
+}
+
+std::string openCaptureContext(CaptureShow* capture, int width, int height, int aspectItem)
+{
+    Display* display = &capture->display;
+    capture->show.view.display = display;
     // Never a visible window, whatever display there is. Windows' SDL has
     // no GL on its offscreen driver: there the window is simply never shown.
 #ifndef _WIN32
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
 #endif
-    fullscreen = 0;
-    displayModeIndex = -1;
-    aspectForItem(aspectItem, &aspectRatio, &aspectFactor);
+    aspectForItem(aspectItem, &display->aspectRatio, &display->aspectFactor);
 
     // A context opened only to read the limit stays until the process ends
     // with the usage error (closing the last one unloads the GL driver).
     int limitWidth = 0, limitHeight = 0;
-    if (!createHiddenWindow(width, height, 32, "VORN capture")) {
+    if (!createHiddenWindow(display, width, height, 32, "VORN capture")) {
         // Refused at this size: if the smallest size opens, the size was the
         // problem; if not, nothing opens here at all.
         releaseWindow();
-        if (!createHiddenWindow(offscreenWidth, offscreenHeight, 32, "VORN capture"))
+        if (!createHiddenWindow(display, offscreenWidth, offscreenHeight, 32, "VORN capture"))
             fatalError("Init failed!");
         readSizeLimit(&limitWidth, &limitHeight);
         return sizeProblem(width, height, limitWidth, limitHeight);
     }
     readSizeLimit(&limitWidth, &limitHeight);
-    if (width > limitWidth || height > limitHeight || screenWidth != width || screenHeight != height)
+    if (width > limitWidth || height > limitHeight || display->width != width || display->height != height)
         return sizeProblem(width, height, limitWidth, limitHeight);
-    setupContext();
+    setupContext(display, &capture->setupLeftovers, captureLoadingBar(capture));
     return "";
 }

@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "music/music.h"
-#include "shell/setup_choices.h"
+#include "app/setup_choices.h"
 #include "tools/capture/frame_loop.h"
 #include "vorn_config.h"
 

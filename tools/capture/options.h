@@ -3,7 +3,7 @@
 #pragma once
 #include <string>
 
-#include "glapi/gl_table.h"
+#include "platform/gl_table.h"
 
 enum CaptureOutput {
     OUTPUT_PNG,     // --at: one PNG file

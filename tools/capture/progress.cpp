@@ -7,7 +7,8 @@
 
 #include <cstdio>
 
-#include "shell/lifecycle.h"
+#include "base/clock.h"
+#include "base/fatal.h"
 
 static const int barWidth = 30;
 

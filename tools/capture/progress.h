@@ -2,6 +2,7 @@
 // second and time left, both from the rate of the recent frames (later
 // frames of the show cost more than early ones).
 #pragma once
+#include "base/clock.h"
 
 // Frames done at moments about a second apart, over the last 15 s or so.
 struct RecentFrames {

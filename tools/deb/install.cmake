@@ -1,7 +1,7 @@
 # What `cmake --install` puts where (under CMAKE_INSTALL_PREFIX, /usr for
 # the Debian package): the two programs, their data, the menu entry, the
 # icon drawn from the splash picture and the manual pages. An executable
-# in the installed bin folder reads the installed data (shell/data_folder.cpp).
+# in the installed bin folder reads the installed data (platform/data_folder.cpp).
 install(TARGETS vorn vorn-capture RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vorn/data)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/vorn.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

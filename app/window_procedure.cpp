@@ -1,0 +1,64 @@
+// Keys and window events of the show window: the developer controls act on
+// the music position, the freeze state and the quit counter only.
+#include "app/window_procedure.h"
+
+#include <cmath>
+
+#include "music/music.h"
+#include "music/sound.h"
+#include "base/fatal.h"
+
+// Pause: hold the show at this moment, or let it run on from where the
+// stream is. A moment whose show time is exactly 0.0 cannot be held.
+static void toggleFreeze()
+{
+    if (frozenTime != 0.0f) {
+        frozenTime = 0.0f;
+        return;
+    }
+    frozenTime = (float)(FSOUND_Stream_GetTime(musicStream) / 60000.0 * bpm * 0.0625);
+}
+
+// PgUp and PgDn: one pattern back or forward from the current one. While
+// frozen the step lasts only until the next frame puts the stream back, so
+// it starts from the held time without the freeze pause: a burst of keys
+// must not hold the program up for a tenth of a second per key.
+static void stepPattern(int direction)
+{
+    double from = frozenTime != 0.0f ? frozenTime : currentShowTime();
+    seekToPattern((float)(std::floor(from) + direction));
+}
+
+void windowProcedure(const SDL_Event& event)
+{
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        // Closing the window ends the show through the quit event.
+        SDL_Event quit;
+        SDL_zero(quit);
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+        return;
+    }
+    // Auto-repeated key presses arrive as key-downs too and repeat the action.
+    if (event.type != SDL_KEYDOWN)
+        return;
+    switch (event.key.keysym.sym) {
+    case SDLK_PAUSE:
+        toggleFreeze();
+        break;
+    case SDLK_ESCAPE:
+        quitRequested++;
+        break;
+    case SDLK_PAGEUP:
+        stepPattern(-1);
+        break;
+    case SDLK_PAGEDOWN:
+        stepPattern(+1);
+        break;
+    case SDLK_HOME:
+        seekToPattern(0.0f);
+        break;
+    default:
+        break;
+    }
+}
