@@ -10,10 +10,10 @@
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
 
+#include "app/splash_image.h"
 #include "base/fatal.h"
 #include "platform/outline_font.h"
 #include "platform/window.h"
-#include "app/splash_image.h"
 
 // A control's rectangle in pixels from its dialog-unit template.
 struct DialogRect {

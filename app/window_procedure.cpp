@@ -4,9 +4,9 @@
 
 #include <cmath>
 
+#include "base/fatal.h"
 #include "music/music.h"
 #include "music/sound.h"
-#include "base/fatal.h"
 
 // Pause: hold the show at this moment, or let it run on from where the
 // stream is. A moment whose show time is exactly 0.0 cannot be held.

@@ -9,13 +9,13 @@
 
 #include <GL/gl.h>
 
-#include "bench/bench_context.h"
 #include "app/loading_bar.h"
 #include "base/fatal.h"
+#include "bench/bench_context.h"
+#include "show/assets.h"
 #include "textures/blur_atlas.h"
 #include "textures/image_texture.h"
 #include "textures/jpeg.h"
-#include "show/assets.h"
 
 static void needContext()
 {

@@ -13,15 +13,15 @@
 
 #include "bench/bench_context.h"
 #include "geometry/isosurface.h"
-#include "show/show_blobs.h"
 #include "music/spectrum.h"
 #include "render/post_passes.h"
+#include "show/assets.h"
 #include "show/camera.h"
 #include "show/hits.h"
 #include "show/plasma.h"
 #include "show/scene_world.h"
+#include "show/show_blobs.h"
 #include "show/timeline.h"
-#include "show/assets.h"
 
 // Show time of frame n of the measured stretch.
 static float stretchTime(long n)

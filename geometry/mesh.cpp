@@ -7,9 +7,9 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "render/render_flags.h"
-#include "platform/gl_checks.h"
 #include "base/constants.h"
+#include "platform/gl_checks.h"
+#include "render/render_flags.h"
 
 #ifndef GL_TEXTURE0_ARB
 #define GL_TEXTURE0_ARB 0x84C0

@@ -2,8 +2,8 @@
 // the two atlas levels of its depth of field and their cross-fade colour.
 #include <cmath>
 
-#include "geometry/particles.h"
 #include "base/constants.h"
+#include "geometry/particles.h"
 #include "textures/blur_atlas.h"
 
 // The square is turned by -PI/4 so that its half-diagonal is the size.

@@ -5,13 +5,13 @@
 #include <cmath>
 
 #include "base/clock.h"
-#include "geometry/radix_sort.h"
-#include "platform/gl_api.h"
-#include "render/render_state.h"
-#include "platform/gl_checks.h"
 #include "base/fatal.h"
 #include "base/random.h"
 #include "base/temp_pool.h"
+#include "geometry/radix_sort.h"
+#include "platform/gl_api.h"
+#include "platform/gl_checks.h"
+#include "render/render_state.h"
 #include "textures/texture.h"
 
 uint32_t* particleIndices = nullptr;

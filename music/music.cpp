@@ -8,11 +8,11 @@
 #include <cstdlib>
 
 #include "base/clock.h"
+#include "base/constants.h"
+#include "base/fatal.h"
 #include "music/sound.h"
 #include "music/spectrum.h"
-#include "base/fatal.h"
 #include "platform/window.h"
-#include "base/constants.h"
 
 float bpm = 128.0f;
 float showTime = 0.0f;

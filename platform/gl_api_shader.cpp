@@ -1,7 +1,7 @@
 // The dispatch table filled with the shader backend of glshader/, and its
 // start and stop on the platform's OpenGL ES context.
-#include "platform/gl_table.h"
 #include "glshader/shader_gl.h"
+#include "platform/gl_table.h"
 
 #define GL_API_SHADER(result, name, parameters) api->name = sgl##name;
 #define GLU_API_SHADER(result, name, parameters) api->name = sglu##name;

@@ -10,11 +10,11 @@
 
 #include <cmath>
 
+#include "base/constants.h"
 #include "platform/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
-#include "base/constants.h"
 #include "render/texture_record.h"
 
 void blur_chain_build(View& view, const BlurChain* chain, int square, float radius, const float tint[4])

@@ -1,8 +1,8 @@
 // Texture binding: per-texture parameters and coordinate generation from the
 // flag word, the plain single-unit bind and the two-unit cross-fade bind.
 #include "platform/gl_api.h"
-#include "render/render_state.h"
 #include "platform/gl_checks.h"
+#include "render/render_state.h"
 #include "render/texture_record.h"
 
 static const GLfloat planeX[4] = {1, 0, 0, 0};

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "base/fatal.h"
 #include "platform/gl_api.h"
+#include "platform/gl_checks.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
-#include "platform/gl_checks.h"
-#include "base/fatal.h"
 #include "render/texture_record.h"
 
 void warp_grid(const View& view, const Texture* texture, int nx, int ny, float time, WarpField field, float p5,

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
+#include "base/constants.h"
 #include "platform/gl_api.h"
 #include "render/render_state.h"
-#include "base/constants.h"
 
 double beatGate(double x)
 {

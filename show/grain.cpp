@@ -2,10 +2,10 @@
 // texel over two pixels across) at a random offset each frame, multiplied.
 #include "show/grain.h"
 
+#include "base/random.h"
 #include "platform/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/render_state.h"
-#include "base/random.h"
 
 void grain_overlay(Show& show, float t)
 {

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/constants.h"
 #include "platform/gl_api.h"
 #include "render/render_state.h"
-#include "base/constants.h"
 #include "textures/texture.h"
 
 constexpr int plasmaWidth = 128;

@@ -12,22 +12,22 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "base/constants.h"
+#include "base/fatal.h"
 #include "geometry/isosurface.h"
 #include "geometry/particle_sizes.h"
 #include "geometry/particles.h"
 #include "geometry/radix_sort.h"
-#include "show/show_blobs.h"
-#include "platform/gl_api.h"
 #include "music/spectrum.h"
+#include "platform/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
-#include "base/fatal.h"
 #include "show/camera.h"
-#include "base/constants.h"
 #include "show/hits.h"
 #include "show/overlay.h"
 #include "show/plasma.h"
+#include "show/show_blobs.h"
 
 // Sprite image of each particle: 0 on the surface, 1 on the sphere.
 uint8_t particleFrames[maxSortKeys];

@@ -10,14 +10,14 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "geometry/particles.h"
+#include "app/loading_bar.h"
 #include "base/fatal.h"
+#include "geometry/particles.h"
 #include "tests/jpeg_writer.h"
 #include "tests/support/gl_context.h"
 #include "tests/texture_records.h"
 #include "textures/blur_atlas.h"
 #include "textures/bokeh.h"
-#include "app/loading_bar.h"
 
 // Unnormalised, a tap at (x, y) = offset + (0.23, 0.17) weighs e (3d + r),
 // d = 1.1 x the largest of sin(a) x + cos(a) y over a = 2.5, 3.76, 5.02,

@@ -6,11 +6,11 @@
 
 #include <cstring>
 
-#include "platform/gl_checks.h"
 #include "app/main_loop.h"
+#include "platform/gl_checks.h"
 #include "platform/window.h"
-#include "tests/support/gl_context.h"
 #include "show/assets.h"
+#include "tests/support/gl_context.h"
 
 static const char* hiddenEntryPoint = nullptr;
 

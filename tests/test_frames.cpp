@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "geometry/particles.h"
-#include "music/music.h"
 #include "app/setup.h"
 #include "app/setup_choices.h"
 #include "base/random.h"
+#include "geometry/particles.h"
+#include "music/music.h"
 #include "tests/support/gl_context.h"
 #include "tools/capture/frame_loop.h"
 #include "tools/capture/frame_readback.h"

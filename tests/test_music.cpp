@@ -9,10 +9,10 @@
 #include <set>
 #include <thread>
 
+#include "base/fatal.h"
 #include "music/music.h"
 #include "music/sound.h"
 #include "music/spectrum.h"
-#include "base/fatal.h"
 #include "tests/support/audio_files.h"
 
 namespace {

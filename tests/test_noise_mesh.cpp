@@ -8,8 +8,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "geometry/mesh.h"
 #include "base/random.h"
+#include "geometry/mesh.h"
 #include "textures/noise.h"
 
 // The show keeps its meshes for good; tests give theirs back.

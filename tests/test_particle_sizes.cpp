@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "geometry/particle_sizes.h"
 #include "base/temp_pool.h"
+#include "geometry/particle_sizes.h"
 
 TEST(MeshParticleSizes, MeanQuarterPerimeterOfTheTrianglesAtEachVertex)
 {

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "geometry/particles.h"
-#include "textures/blur_atlas.h"
-#include "render/render_state.h"
 #include "app/setup.h"
-#include "show/camera.h"
 #include "base/random.h"
+#include "geometry/particles.h"
+#include "render/render_state.h"
+#include "show/camera.h"
 #include "tests/support/gl_context.h"
+#include "textures/blur_atlas.h"
 #include "textures/texture.h"
 
 namespace {

@@ -11,12 +11,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "base/fatal.h"
-#include "base/clock.h"
-#include "base/random.h"
-#include "tests/support/gl_context.h"
 #include "app/loading_bar.h"
+#include "base/clock.h"
+#include "base/fatal.h"
+#include "base/random.h"
 #include "show/assets.h"
+#include "tests/support/gl_context.h"
 
 TEST(Precalc, BuildsEveryAssetInsideItsScopes)
 {

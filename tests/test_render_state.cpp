@@ -12,11 +12,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "render/render_state.h"
-#include "platform/gl_checks.h"
-#include "base/fatal.h"
-#include "platform/window.h"
 #include "app/setup.h"
+#include "base/fatal.h"
+#include "platform/gl_checks.h"
+#include "platform/window.h"
+#include "render/render_state.h"
 #include "tests/support/gl_context.h"
 #include "tests/texture_records.h"
 #include "textures/texture.h"

@@ -11,23 +11,23 @@
 #include <cstdlib>
 #include <vector>
 
+#include "app/setup.h"
+#include "base/random.h"
 #include "geometry/isosurface.h"
 #include "geometry/radix_sort.h"
-#include "show/show_blobs.h"
+#include "platform/window.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
-#include "platform/window.h"
-#include "app/setup.h"
+#include "show/assets.h"
 #include "show/camera.h"
 #include "show/grain.h"
 #include "show/hits.h"
 #include "show/plasma.h"
-#include "base/random.h"
 #include "show/scene_layers.h"
 #include "show/scene_world.h"
+#include "show/show_blobs.h"
 #include "show/timeline.h"
 #include "tests/support/gl_context.h"
-#include "show/assets.h"
 #include "textures/texture.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <thread>
 #include <utility>
 
-#include "platform/gl_checks.h"
 #include "base/clock.h"
 #include "base/fatal.h"
+#include "platform/gl_checks.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "base/fatal.h"
-#include "platform/window.h"
+#include "app/loading_bar.h"
 #include "app/setup.h"
+#include "base/fatal.h"
+#include "base/temp_pool.h"
+#include "platform/window.h"
 #include "tests/support/gl_context.h"
 #include "tests/texture_records.h"
-#include "app/loading_bar.h"
-#include "base/temp_pool.h"
 #include "textures/texture.h"
 
 namespace {

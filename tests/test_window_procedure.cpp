@@ -9,15 +9,15 @@
 #include <thread>
 #include <vector>
 
+#include "app/loading_bar.h"
+#include "app/main_loop.h"
+#include "app/window_procedure.h"
+#include "base/fatal.h"
 #include "music/music.h"
 #include "music/sound.h"
-#include "base/fatal.h"
-#include "app/main_loop.h"
 #include "platform/window.h"
-#include "app/window_procedure.h"
 #include "tests/support/audio_files.h"
 #include "tests/support/gl_context.h"
-#include "app/loading_bar.h"
 
 namespace {
 

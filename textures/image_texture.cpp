@@ -8,8 +8,8 @@
 
 #include "base/fatal.h"
 #include "base/power_of_two.h"
-#include "textures/jpeg.h"
 #include "base/temp_pool.h"
+#include "textures/jpeg.h"
 
 uint8_t alphaFromGreyDistance(uint8_t r, uint8_t g, uint8_t b)
 {

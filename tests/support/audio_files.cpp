@@ -10,8 +10,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "music/music.h"
 #include "base/fatal.h"
+#include "music/music.h"
 
 std::string testScratchDir()
 {

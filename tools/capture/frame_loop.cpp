@@ -5,15 +5,15 @@
 
 #include <cmath>
 
-#include "platform/gl_api.h"
+#include "base/fatal.h"
 #include "music/music.h"
 #include "music/spectrum.h"
+#include "platform/gl_api.h"
 #include "platform/gl_checks.h"
-#include "render/render_state.h"
-#include "base/fatal.h"
 #include "platform/window.h"
-#include "show/timeline.h"
+#include "render/render_state.h"
 #include "show/assets.h"
+#include "show/timeline.h"
 #include "tools/capture/frame_readback.h"
 #include "tools/capture/progress.h"
 

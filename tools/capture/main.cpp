@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "music/music.h"
 #include "base/clock.h"
+#include "base/fatal.h"
+#include "music/music.h"
 #include "music/sound.h"
 #include "platform/data_folder.h"
-#include "base/fatal.h"
 #include "tools/capture/ffmpeg_pipe.h"
 #include "tools/capture/frame_loop.h"
 #include "tools/capture/frame_output.h"

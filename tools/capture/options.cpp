@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "music/music.h"
 #include "app/setup_choices.h"
+#include "music/music.h"
 #include "tools/capture/frame_loop.h"
 #include "vorn_config.h"
 
