@@ -6,6 +6,7 @@
 #include "app/setup.h"
 #include "app/setup_choices.h"
 #include "base/clock.h"
+#include "music/music.h"
 #include "platform/display.h"
 #include "show/assets.h"
 #include "show/show.h"
@@ -30,6 +31,7 @@ struct App {
     SetupChoices choices;
     Display display;
     Show show;  // its view draws on display
+    MusicClock music;
     SetupLeftovers setupLeftovers;
     PrecalcLeftovers precalcLeftovers;
     LoadingBar loadingBar;

@@ -83,6 +83,6 @@ int main(int argc, char** argv)
     initApp(&app);
     if (startUp(&app))
         messageLoop(&app);
-    shutDown();
+    shutDown(&app);
     return 0;
 }

@@ -49,7 +49,8 @@ bool startUpStep(App* app)
         s.stage = STARTUP_SETUP;
         return false;
     case STARTUP_SETUP:
-        if (!runSetup(&app->choices, &app->display, &app->setupLeftovers, loadingBarProgress(app), windowProcedure)) {
+        if (!runSetup(&app->choices, &app->display, &app->setupLeftovers, loadingBarProgress(app), windowProcedure,
+                      &app->music)) {
             quitRequested++;
             return false;
         }
@@ -71,7 +72,7 @@ bool startUpStep(App* app)
         if (startPauseLeft(*app) > 0)
             return false;
         app->showStarted++;
-        startMusic("data/tune.mp3", 128.0f, app->choices.loopMusic);
+        startMusic(&app->music, "data/tune.mp3", showBpm, app->choices.loopMusic);
         s.stage = STARTUP_DONE;
         return true;
     case STARTUP_DONE:
@@ -113,7 +114,7 @@ void takeStartUpEvents()
 
 void renderFrame(App* app)
 {
-    show_frame(app->show);
+    show_frame(app->show, &app->music);
     swapBuffers();
     GLenum code = glGetError();
     if (code != GL_NO_ERROR)
@@ -135,9 +136,9 @@ void messageLoop(App* app)
     }
 }
 
-void shutDown()
+void shutDown(App* app)
 {
-    stopMusic();
+    stopMusic(&app->music);
     restoreDisplayMode();
     releaseWindow();
 }

@@ -27,4 +27,4 @@ void messageLoop(App* app);
 void renderFrame(App* app);
 // Closes the music and the sound library, restores the display mode,
 // releases the context and the window.
-void shutDown();
+void shutDown(App* app);

@@ -13,7 +13,7 @@
 #include "textures/texture.h"
 
 bool runSetup(SetupChoices* choices, Display* display, SetupLeftovers* leftovers, const ProgressReport& progress,
-              WindowProcedure windowProcedure)
+              WindowProcedure windowProcedure, void* windowUser)
 {
     display->height = 480;
     choices->fullscreen = 1;
@@ -24,7 +24,8 @@ bool runSetup(SetupChoices* choices, Display* display, SetupLeftovers* leftovers
     display->aspectRatio = choices->aspectRatio;
     display->aspectFactor = choices->aspectFactor;
 
-    if (!createWindow(display, choices->displayModeIndex, choices->fullscreen, 32, "VORN", 0, 0, windowProcedure))
+    if (!createWindow(display, choices->displayModeIndex, choices->fullscreen, 32, "VORN", 0, 0, windowProcedure,
+                      windowUser))
         fatalError("Init failed!");
     setupContext(display, leftovers, progress);
     return true;

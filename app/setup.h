@@ -32,4 +32,4 @@ void setupContext(Display* display, SetupLeftovers* leftovers, const ProgressRep
 // mode and setupContext. False when the user chose "Exit" or closed the
 // dialog; failures are fatal.
 bool runSetup(SetupChoices* choices, Display* display, SetupLeftovers* leftovers, const ProgressReport& progress,
-              WindowProcedure windowProcedure);
+              WindowProcedure windowProcedure, void* windowUser);

@@ -10,27 +10,28 @@
 
 // Pause: hold the show at this moment, or let it run on from where the
 // stream is. A moment whose show time is exactly 0.0 cannot be held.
-static void toggleFreeze()
+static void toggleFreeze(MusicClock* music)
 {
-    if (frozenTime != 0.0f) {
-        frozenTime = 0.0f;
+    if (music->frozenTime != 0.0f) {
+        music->frozenTime = 0.0f;
         return;
     }
-    frozenTime = (float)(FSOUND_Stream_GetTime(musicStream) / 60000.0 * bpm * 0.0625);
+    music->frozenTime = (float)(FSOUND_Stream_GetTime(music->musicStream) / 60000.0 * music->bpm * 0.0625);
 }
 
 // PgUp and PgDn: one pattern back or forward from the current one. While
 // frozen the step lasts only until the next frame puts the stream back, so
 // it starts from the held time without the freeze pause: a burst of keys
 // must not hold the program up for a tenth of a second per key.
-static void stepPattern(int direction)
+static void stepPattern(MusicClock* music, int direction)
 {
-    double from = frozenTime != 0.0f ? frozenTime : currentShowTime();
-    seekToPattern((float)(std::floor(from) + direction));
+    double from = music->frozenTime != 0.0f ? music->frozenTime : currentShowTime(music);
+    seekToPattern(*music, (float)(std::floor(from) + direction));
 }
 
-void windowProcedure(const SDL_Event& event)
+void windowProcedure(const SDL_Event& event, void* user)
 {
+    MusicClock* music = (MusicClock*)user;
     if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
         // Closing the window ends the show through the quit event.
         SDL_Event quit;
@@ -44,19 +45,19 @@ void windowProcedure(const SDL_Event& event)
         return;
     switch (event.key.keysym.sym) {
     case SDLK_PAUSE:
-        toggleFreeze();
+        toggleFreeze(music);
         break;
     case SDLK_ESCAPE:
         quitRequested++;
         break;
     case SDLK_PAGEUP:
-        stepPattern(-1);
+        stepPattern(music, -1);
         break;
     case SDLK_PAGEDOWN:
-        stepPattern(+1);
+        stepPattern(music, +1);
         break;
     case SDLK_HOME:
-        seekToPattern(0.0f);
+        seekToPattern(*music, 0.0f);
         break;
     default:
         break;

@@ -2,4 +2,5 @@
 #pragma once
 #include <SDL.h>
 
-void windowProcedure(const SDL_Event& event);
+// user is the MusicClock the keys act on.
+void windowProcedure(const SDL_Event& event, void* user);

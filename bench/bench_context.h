@@ -8,7 +8,7 @@
 #include "platform/window.h"
 #include "show/show.h"
 
-inline void benchIgnoreEvents(const SDL_Event&) {}
+inline void benchIgnoreEvents(const SDL_Event&, void*) {}
 
 // The benchmarks' display (16:9) and a show whose view draws on it.
 inline Display& benchDisplay()
@@ -34,7 +34,7 @@ inline bool benchContext()
     display.height = 720;
     display.aspectRatio = 16.0f / 9.0f;
     display.aspectFactor = 1.0f;
-    if (!createWindow(&display, -1, 0, 32, "VORN bench", 0, 0, benchIgnoreEvents))
+    if (!createWindow(&display, -1, 0, 32, "VORN bench", 0, 0, benchIgnoreEvents, nullptr))
         return false;
     checkColourAndVersion();
     checkExtensions();

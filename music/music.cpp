@@ -14,14 +14,6 @@
 #include "music/spectrum.h"
 #include "platform/window.h"
 
-float bpm = 128.0f;
-float showTime = 0.0f;
-float frozenTime = 0.0f;
-SoundStream* musicStream = nullptr;
-int musicChannel = -1;
-
-// The whole music file; handed to the sound layer and kept until the music stops.
-static unsigned char* musicImage = nullptr;
 
 // Reads a file whole into a new heap block. Fatal when it cannot be read
 // whole or is empty; a missing file reads "<name> not found".
@@ -69,39 +61,39 @@ void startSound()
     }
 }
 
-void startMusic(const char* fileName, float tempo, int loop)
+void startMusic(MusicClock* music, const char* fileName, float tempo, int loop)
 {
     for (float& level : bandLevel)
         level = 0;
-    bpm = tempo;
+    music->bpm = tempo;
 
     startSound();
 
-    loadMusic(fileName, loop);
+    loadMusic(music, fileName, loop);
 
-    if (musicChannel < 0) {
-        musicChannel = FSOUND_Stream_PlayEx(FSOUND_FREE, musicStream, nullptr, true);
-        FSOUND_SetPaused(musicChannel, false);
+    if (music->musicChannel < 0) {
+        music->musicChannel = FSOUND_Stream_PlayEx(FSOUND_FREE, music->musicStream, nullptr, true);
+        FSOUND_SetPaused(music->musicChannel, false);
     }
     analysisStep();
 }
 
-void loadMusic(const char* fileName, int loop)
+void loadMusic(MusicClock* music, const char* fileName, int loop)
 {
     long size = 0;
-    musicImage = readWholeFile(fileName, &size);
+    music->musicImage = readWholeFile(fileName, &size);
 
     unsigned mode = loop ? FSOUND_LOOP_NORMAL | FSOUND_LOADMEMORY | FSOUND_MPEGACCURATE
                          : FSOUND_NORMAL | FSOUND_LOADMEMORY | FSOUND_MPEGACCURATE;
-    musicStream = FSOUND_Stream_Open(musicImage, mode, 0, (int)size);
-    if (!musicStream) {
+    music->musicStream = FSOUND_Stream_Open(music->musicImage, mode, 0, (int)size);
+    if (!music->musicStream) {
         char text[1024];
         std::snprintf(text, sizeof text, "%s: %s", fileName, fmodErrorText(FSOUND_GetError()));
         FSOUND_Close();
         fatalError(text);
     }
-    FSOUND_Stream_SetEndCallback(musicStream, streamCallback, nullptr);
-    FSOUND_Stream_SetSyncCallback(musicStream, streamCallback, nullptr);
+    FSOUND_Stream_SetEndCallback(music->musicStream, streamCallback, nullptr);
+    FSOUND_Stream_SetSyncCallback(music->musicStream, streamCallback, nullptr);
 }
 
 int streamCallback(SoundStream*, void* buffer, int, void*)
@@ -111,38 +103,38 @@ int streamCallback(SoundStream*, void* buffer, int, void*)
     return 1;
 }
 
-float currentShowTime()
+float currentShowTime(MusicClock* music)
 {
-    if (frozenTime == 0.0f) {
-        double ms = FSOUND_Stream_GetTime(musicStream);
-        showTime = (float)(ms / 60000.0 * bpm * 0.0625);
-        return showTime;
+    if (music->frozenTime == 0.0f) {
+        double ms = FSOUND_Stream_GetTime(music->musicStream);
+        music->showTime = (float)(ms / 60000.0 * music->bpm * 0.0625);
+        return music->showTime;
     }
     // Back to the frozen position first, so that the pause replays the held
     // stretch and the frame's spectrum follows it.
-    seekToPattern(frozenTime);
+    seekToPattern(*music, music->frozenTime);
     sleepMs((unsigned)(int)(101.0 + 100.0 * std::sin(clockMs() * PI)));
-    return frozenTime;
+    return music->frozenTime;
 }
 
-int patternMs(float p)
+int patternMs(const MusicClock& music, float p)
 {
-    return (int)(p * 16.0f / bpm * 60000.0f);
+    return (int)(p * 16.0f / music.bpm * 60000.0f);
 }
 
-void seekToPattern(float p)
+void seekToPattern(const MusicClock& music, float p)
 {
-    FSOUND_Stream_SetTime(musicStream, patternMs(p));
+    FSOUND_Stream_SetTime(music.musicStream, patternMs(music, p));
 }
 
-void stopMusic()
+void stopMusic(MusicClock* music)
 {
-    FSOUND_Stream_Close(musicStream);
-    musicStream = nullptr;
-    musicChannel = -1;
+    FSOUND_Stream_Close(music->musicStream);
+    music->musicStream = nullptr;
+    music->musicChannel = -1;
     FSOUND_Close();
-    std::free(musicImage);
-    musicImage = nullptr;
+    std::free(music->musicImage);
+    music->musicImage = nullptr;
 }
 
 const char* fmodErrorText(int code)

@@ -22,9 +22,9 @@ void analysisStep()
     sumBands(FSOUND_DSP_GetSpectrum(), bandLevel);
 }
 
-void analysisAt(int ms)
+void analysisAt(const MusicClock& music, int ms)
 {
     float spectrum[512];
-    soundSpectrumAt(musicStream, soundFrameAtMs(musicStream, ms), spectrum);
+    soundSpectrumAt(music.musicStream, soundFrameAtMs(music.musicStream, ms), spectrum);
     sumBands(spectrum, bandLevel);
 }

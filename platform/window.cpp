@@ -18,6 +18,7 @@ static SDL_Window* hWnd = nullptr;
 static SDL_GLContext hRC = nullptr;
 
 static WindowProcedure currentWindowProcedure = nullptr;
+static void* windowProcedureUser = nullptr;
 static bool videoStarted = false;
 
 // libwayland finds its display socket in XDG_RUNTIME_DIR unless
@@ -193,7 +194,7 @@ static bool makeWindowCurrent(Display* display)
 }
 
 SDL_Window* createWindow(Display* display, int displayModeIndex, int fullscreen, int depthBits, const char* title,
-                         int x, int y, WindowProcedure windowProcedure)
+                         int x, int y, WindowProcedure windowProcedure, void* user)
 {
     platformInit();
     SDL_DisplayMode sdlMode;
@@ -207,6 +208,7 @@ SDL_Window* createWindow(Display* display, int displayModeIndex, int fullscreen,
         display->height = sdlMode.h;
     }
     currentWindowProcedure = windowProcedure;
+    windowProcedureUser = user;
 
     if (!openWindowWithSomeDepth(display->width, display->height, depthBits, title, x, y, fullscreen,
                                  displayModeIndex < 0 ? nullptr : &sdlMode))
@@ -238,7 +240,7 @@ SDL_Window* platformWindow()
 void dispatchEvent(const SDL_Event& event)
 {
     if (currentWindowProcedure)
-        currentWindowProcedure(event);
+        currentWindowProcedure(event, windowProcedureUser);
 }
 
 bool pollEvent(SDL_Event* event)

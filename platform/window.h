@@ -29,8 +29,9 @@ int displayModeCount();
 // index -1 is the current desktop mode. False when there is no such mode.
 bool getDisplayMode(int index, DisplayMode* mode);
 
-// Receives every event the main loop takes (the window procedure).
-typedef void (*WindowProcedure)(const SDL_Event& event);
+// Receives every event the main loop takes (the window procedure), with the
+// user pointer given to createWindow.
+typedef void (*WindowProcedure)(const SDL_Event& event, void* user);
 
 // Opens the show window in display mode displayModeIndex (-1: the desktop
 // mode; a mode of unknown size keeps display's size), makes an OpenGL
@@ -39,7 +40,7 @@ typedef void (*WindowProcedure)(const SDL_Event& event);
 // The context is a compatibility one for the fixed-function backend, OpenGL
 // ES 3.0 for the shader backend (currentGlBackend).
 SDL_Window* createWindow(Display* display, int displayModeIndex, int fullscreen, int depthBits, const char* title,
-                         int x, int y, WindowProcedure windowProcedure);
+                         int x, int y, WindowProcedure windowProcedure, void* user);
 // Opens a window of width x height that is never shown, with the same
 // context and depth fallback as createWindow, and makes the context current
 // (display's size is then the size granted); for rendering without a

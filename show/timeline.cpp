@@ -7,9 +7,9 @@
 #include "show/scene_layers.h"
 #include "show/scene_world.h"
 
-void show_frame(Show& show)
+void show_frame(Show& show, MusicClock* music)
 {
-    float t = currentShowTime();
+    float t = currentShowTime(music);
     analysisStep();
     show_draw(show, t);
 }

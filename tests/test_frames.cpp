@@ -75,7 +75,7 @@ void startShow()
         return;
     ASSERT_EQ(openCaptureContext(&capture, W, H, 2), "");
     pinGlDriver();
-    loadMusic("data/tune.mp3", 0);
+    loadMusic(&capture.music, "data/tune.mp3", 0);
     startCaptureShow(&capture);
     startSeed = randseed;
     started = true;

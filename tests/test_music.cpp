@@ -15,6 +15,9 @@
 #include "music/spectrum.h"
 #include "tests/support/audio_files.h"
 
+// The clock every test here plays its music on.
+static MusicClock& music = testMusic();
+
 namespace {
 
 // 20 s at 128 beats per minute (7.5 s a pattern): a quiet 220 Hz tone (band
@@ -32,13 +35,13 @@ protected:
             return makeTestMp3("long", samples);
         }();
         startTestMusic(tune);
-        FSOUND_SetPaused(musicChannel, true);
-        FSOUND_Stream_SetTime(musicStream, 0);
+        FSOUND_SetPaused(music.musicChannel, true);
+        FSOUND_Stream_SetTime(music.musicStream, 0);
     }
     void TearDown() override
     {
-        frozenTime = 0.0f;
-        stopMusic();
+        music.frozenTime = 0.0f;
+        stopMusic(&music);
     }
 };
 
@@ -46,22 +49,22 @@ TEST_F(MusicStream, ShowTimeAndSeekToPatternConvertPatternsAndMilliseconds)
 {
     const std::pair<int, float> times[] = {{0, 0.0f}, {7500, 1.0f}, {18750, 2.5f}, {1000, 0.13333334f}};
     for (auto [ms, patterns] : times) {
-        FSOUND_Stream_SetTime(musicStream, ms);
-        EXPECT_EQ(currentShowTime(), patterns) << ms;
+        FSOUND_Stream_SetTime(music.musicStream, ms);
+        EXPECT_EQ(currentShowTime(&music), patterns) << ms;
     }
     // Truncated toward zero; before the start clamps to it.
     const std::pair<float, int> seeks[] = {{0.0f, 0}, {1.0f, 7500}, {2.0f, 15000}, {0.99999f, 7499}, {-1.0f, 0}};
     for (auto [patterns, ms] : seeks) {
-        seekToPattern(patterns);
-        EXPECT_EQ(FSOUND_Stream_GetTime(musicStream), ms) << patterns;
+        seekToPattern(music, patterns);
+        EXPECT_EQ(FSOUND_Stream_GetTime(music.musicStream), ms) << patterns;
     }
     // Computed in float, a show time seeks back to the millisecond it was
     // read at nearly always (in double only about half the time).
     int exact = 0, count = 0;
     for (int ms = 0; ms < 20000; ms += 7, count++) {
-        FSOUND_Stream_SetTime(musicStream, ms);
-        seekToPattern(currentShowTime());
-        exact += FSOUND_Stream_GetTime(musicStream) == ms;
+        FSOUND_Stream_SetTime(music.musicStream, ms);
+        seekToPattern(music, currentShowTime(&music));
+        exact += FSOUND_Stream_GetTime(music.musicStream) == ms;
     }
     EXPECT_GT(exact, count * 95 / 100);
 }
@@ -71,17 +74,17 @@ TEST_F(MusicStream, ShowTimeAndSeekToPatternConvertPatternsAndMilliseconds)
 TEST_F(MusicStream, LevelsFollowTheMusicFromASeekOn)
 {
     for (auto [pattern, band] : {std::pair{1.0f, 1}, {0.5f, 0}}) {  // 1 kHz from pattern 1, 220 Hz before
-        seekToPattern(pattern);
+        seekToPattern(music, pattern);
         analysisStep();
         EXPECT_GT(bandLevel[band], 0.1f) << pattern;
         EXPECT_LT(bandLevel[1 - band], 0.05f) << pattern;
     }
 
     for (int ms : {0, 3750, 7499, 7500, 12345, 19990}) {
-        FSOUND_Stream_SetTime(musicStream, ms);
+        FSOUND_Stream_SetTime(music.musicStream, ms);
         analysisStep();
         const std::vector<float> live(bandLevel, bandLevel + 4);
-        analysisAt(ms);
+        analysisAt(music, ms);
         EXPECT_EQ(std::vector<float>(bandLevel, bandLevel + 4), live) << ms;
     }
 }
@@ -92,21 +95,21 @@ TEST_F(MusicStream, LevelsFollowTheMusicFromASeekOn)
 // stretch, so they vary.
 TEST_F(MusicStream, PlayingMovesTheShowAndFreezingReplaysTheHeldStretch)
 {
-    FSOUND_SetPaused(musicChannel, false);
+    FSOUND_SetPaused(music.musicChannel, false);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    float t = currentShowTime();
+    float t = currentShowTime(&music);
     EXPECT_TRUE(t > 0.1f / 7.5f && t < 0.31f / 7.5f) << t;
     analysisStep();
     EXPECT_NEAR(bandLevel[0], 0.2f * 1.5f, 0.1f);
     EXPECT_LT(bandLevel[2], 0.01f);
 
-    frozenTime = 1.0f;
+    music.frozenTime = 1.0f;
     std::set<float> levels;
     for (int frame = 0; frame < 8; frame++) {
-        FSOUND_Stream_SetTime(musicStream, 12000);  // however far it has played
+        FSOUND_Stream_SetTime(music.musicStream, 12000);  // however far it has played
         auto before = std::chrono::steady_clock::now();
-        EXPECT_EQ(currentShowTime(), 1.0f);
-        int ms = FSOUND_Stream_GetTime(musicStream);
+        EXPECT_EQ(currentShowTime(&music), 1.0f);
+        int ms = FSOUND_Stream_GetTime(music.musicStream);
         auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
         // Played on from the held position for as long as the call took, no more.
         EXPECT_TRUE(ms >= 7500 && ms < 7600 + waited.count()) << ms << " after " << waited.count() << " ms";
@@ -128,11 +131,11 @@ TEST(Music, EndOfTheTuneEndsTheShowOnceUnlessItLoops)
         startTestMusic(makeTestMp3(loop ? "loop" : "short", sineSamples(440, 0.2, 0.3)), loop);
         std::this_thread::sleep_for(std::chrono::milliseconds(900));
         EXPECT_EQ(quitRequested, loop ? 0 : 1) << loop;
-        EXPECT_LE(FSOUND_Stream_GetTime(musicStream), 300);
-        seekToPattern(0.0f);
+        EXPECT_LE(FSOUND_Stream_GetTime(music.musicStream), 300);
+        seekToPattern(music, 0.0f);
         analysisStep();
         EXPECT_GT(bandLevel[0], 0.1f) << loop;
-        stopMusic();
+        stopMusic(&music);
     }
     quitRequested = 0;
     int data = 0;
@@ -154,7 +157,7 @@ TEST(Music, UnreadableFilesAreFatalAndNameTheFile)
         {testScratchDir(), "vorn-test-.* is empty or cannot be read"},  // a folder opens but reads nothing
     };
     for (auto& [path, message] : cases)
-        EXPECT_EXIT(startMusic(path.c_str(), 128.0f, 0), testing::ExitedWithCode(1), message);
+        EXPECT_EXIT(startMusic(&music, path.c_str(), 128.0f, 0), testing::ExitedWithCode(1), message);
 }
 
 TEST(Bands, SumTheirIndexRanges)

@@ -19,6 +19,9 @@
 #include "tests/support/audio_files.h"
 #include "tests/support/gl_context.h"
 
+// The clock every test here plays its music on.
+static MusicClock& music = testMusic();
+
 namespace {
 
 SDL_Event keyDown(SDL_Keycode key, bool repeat = false)
@@ -28,12 +31,12 @@ SDL_Event keyDown(SDL_Keycode key, bool repeat = false)
     return event;
 }
 
-void press(SDL_Keycode key, bool repeat = false) { windowProcedure(keyDown(key, repeat)); }
+void press(SDL_Keycode key, bool repeat = false) { windowProcedure(keyDown(key, repeat), &music); }
 
 // The stream plays on between a key and the reading of its position.
 ::testing::AssertionResult streamAt(int expectedMs)
 {
-    int ms = FSOUND_Stream_GetTime(musicStream);
+    int ms = FSOUND_Stream_GetTime(music.musicStream);
     return ::testing::AssertionResult(ms >= expectedMs && ms < expectedMs + 300) << "stream at " << ms << " ms, not " << expectedMs;
 }
 
@@ -44,7 +47,7 @@ protected:
         static std::string tune = makeTestMp3("keys", sineSamples(220, 0.2, 32.0));  // room for every step below
         startTestMusic(tune);
     }
-    void TearDown() override { frozenTime = 0.0f, stopMusic(), quitRequested = 0; }
+    void TearDown() override { music.frozenTime = 0.0f, stopMusic(&music), quitRequested = 0; }
 };
 
 // One pattern is 7.5 s; the steps start from pattern 2.5 (18750 ms) but
@@ -62,24 +65,24 @@ TEST_F(DeveloperKeys, PageKeysStepOnePatternHomeGoesToTheStartOtherKeysDoNothing
         {2.5f, SDLK_HOME, 1, 0},
     };
     for (const Step& step : steps) {
-        seekToPattern(step.from);
+        seekToPattern(music, step.from);
         for (int i = 0; i < step.presses; i++) press(step.key, i > 0);
         EXPECT_TRUE(streamAt(step.expectedMs)) << "key " << step.key << " from " << step.from;
     }
-    seekToPattern(2.5f);
+    seekToPattern(music, 2.5f);
     for (SDL_Keycode key : {SDLK_END, SDLK_SPACE, SDLK_UP, SDLK_RETURN, SDLK_q}) press(key);
     SDL_Event release = keyDown(SDLK_PAGEDOWN);
     release.type = SDL_KEYUP;
-    windowProcedure(release);
+    windowProcedure(release, &music);
     EXPECT_TRUE(streamAt(18750));
-    EXPECT_TRUE(frozenTime == 0.0f && quitRequested == 0);
+    EXPECT_TRUE(music.frozenTime == 0.0f && quitRequested == 0);
 }
 
 TEST_F(DeveloperKeys, PauseFreezesHoldsTheStreamAndResumesButNotAtTimeZero)
 {
-    seekToPattern(2.5f);
+    seekToPattern(music, 2.5f);
     press(SDLK_PAUSE);
-    float held = frozenTime;
+    float held = music.frozenTime;
     EXPECT_TRUE(held >= 2.5f && held < 2.54f) << held;
     int heldMs = (int)((double)held * 16.0 / 128.0f * 60000.0);
 
@@ -87,25 +90,25 @@ TEST_F(DeveloperKeys, PauseFreezesHoldsTheStreamAndResumesButNotAtTimeZero)
     // position, however far it has played on; a step while frozen lasts
     // only until the next reading.
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(currentShowTime(), held);
+    EXPECT_EQ(currentShowTime(&music), held);
     EXPECT_TRUE(streamAt(heldMs));
     press(SDLK_PAGEDOWN);
     EXPECT_TRUE(streamAt(22500));
-    EXPECT_EQ(currentShowTime(), held);
+    EXPECT_EQ(currentShowTime(&music), held);
     EXPECT_TRUE(streamAt(heldMs));
 
     // Pause again: the show runs on from the frozen position.
     press(SDLK_PAUSE);
-    EXPECT_EQ(frozenTime, 0.0f);
-    float resumed = currentShowTime();
+    EXPECT_EQ(music.frozenTime, 0.0f);
+    float resumed = currentShowTime(&music);
     EXPECT_TRUE(resumed >= held && resumed < held + 0.05f) << resumed;
 
     // Held at the very start the show time is exactly 0.0, which Pause
     // cannot freeze.
-    FSOUND_SetPaused(musicChannel, true);
-    FSOUND_Stream_SetTime(musicStream, 0);
+    FSOUND_SetPaused(music.musicChannel, true);
+    FSOUND_Stream_SetTime(music.musicStream, 0);
     press(SDLK_PAUSE);
-    EXPECT_EQ(frozenTime, 0.0f);
+    EXPECT_EQ(music.frozenTime, 0.0f);
 }
 
 // Quits the loop if the event under test did not.
@@ -121,7 +124,7 @@ TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoopOrTheStartUp)
 {
     static App app;
     initApp(&app);
-    ASSERT_NE(createWindow(&app.display, -1, 0, 32, "VORN test", 0, 0, windowProcedure), nullptr) << SDL_GetError();
+    ASSERT_NE(createWindow(&app.display, -1, 0, 32, "VORN test", 0, 0, windowProcedure, &music), nullptr) << SDL_GetError();
     pinGlDriver();
 
     // Closing the window posts the quit event, which the loop counts.
@@ -178,7 +181,7 @@ TEST_F(DeveloperKeys, AStormOfKeysKeepsShowTimeInsideTheMusicAndInStep)
         std::vector<float> tone = sineSamples(toneBin(s) * 44100.0 / 1024.0, 0.5, 1.0);
         samples.insert(samples.end(), tone.begin(), tone.end());
     }
-    stopMusic();
+    stopMusic(&music);
     startTestMusic(makeTestMp3("storm", samples), 1);
     const float lengthPatterns = seconds / 7.5f;
 
@@ -193,7 +196,7 @@ TEST_F(DeveloperKeys, AStormOfKeysKeepsShowTimeInsideTheMusicAndInStep)
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)) << count << " keys";
 
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 300));
-        float time = currentShowTime();
+        float time = currentShowTime(&music);
         const float* spectrum = FSOUND_DSP_GetSpectrum();
         ASSERT_GE(time, 0.0f);
         ASSERT_LE(time, lengthPatterns);

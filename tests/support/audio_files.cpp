@@ -51,10 +51,17 @@ std::vector<unsigned char> readFileBytes(const std::string& path)
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+MusicClock& testMusic()
+{
+    static MusicClock music;
+    return music;
+}
+
 void startTestMusic(const std::string& mp3Path, int loop)
 {
+    MusicClock& music = testMusic();
     quitRequested = 0;
-    frozenTime = 0.0f;
-    musicChannel = -1;
-    startMusic(mp3Path.c_str(), 128.0f, loop);
+    music.frozenTime = 0.0f;
+    music.musicChannel = -1;
+    startMusic(&music, mp3Path.c_str(), 128.0f, loop);
 }

@@ -21,7 +21,7 @@ FrameSpan makeFrameSpan(double from, double to, double fps)
 {
     FrameSpan span;
     span.first = from;
-    span.framesPerPattern = fps * 960.0 / bpm;
+    span.framesPerPattern = fps * 960.0 / showBpm;
     // The tolerance keeps an end that falls on a frame out of the span.
     double frames = std::ceil((to - from) * span.framesPerPattern - 1e-9);
     span.count = frames < 1 ? 1 : (long)frames;
@@ -44,7 +44,7 @@ void startCaptureShow(CaptureShow* capture)
 void drawCaptureFrame(CaptureShow* capture, double t)
 {
     float showTime = (float)t;
-    analysisAt(patternMs(showTime));
+    analysisAt(capture->music, patternMs(capture->music, showTime));
     show_draw(capture->show, showTime);
     GLenum code = glGetError();
     if (code != GL_NO_ERROR)

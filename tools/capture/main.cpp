@@ -47,7 +47,7 @@ static void installSignals()
 
 static double patternsToSeconds(double patterns)
 {
-    return patterns * 960.0 / bpm;
+    return patterns * 960.0 / showBpm;
 }
 
 int main(int argc, char** argv)
@@ -69,9 +69,9 @@ int main(int argc, char** argv)
     if (!options.out.empty() && !noWorkingFolder)
         options.out = absolute.string();
     enterDataFolder();
-    loadMusic("data/tune.mp3", 0);
-    long long musicFrames = soundStreamFrames(musicStream);
-    double musicEnd = musicFrames / sampleRate * bpm / 960.0;
+    loadMusic(&capture.music, "data/tune.mp3", 0);
+    long long musicFrames = soundStreamFrames(capture.music.musicStream);
+    double musicEnd = musicFrames / sampleRate * showBpm / 960.0;
     std::string problem = checkAgainstMusic(options, musicEnd);
     if (!problem.empty())
         return usageError(problem);
@@ -98,7 +98,7 @@ int main(int argc, char** argv)
     if (options.output == OUTPUT_PNG)
         span.count = 1;
     double firstSecond = patternsToSeconds(options.from);
-    SoundSpan sound = {soundStreamPcm(musicStream), musicFrames, std::llround(firstSecond * sampleRate),
+    SoundSpan sound = {soundStreamPcm(capture.music.musicStream), musicFrames, std::llround(firstSecond * sampleRate),
                        std::llround((patternsToSeconds(to) - firstSecond) * sampleRate)};
 
     FrameOutput output;

@@ -6,6 +6,7 @@
 
 #include "app/loading_bar.h"
 #include "app/setup.h"
+#include "music/music.h"
 #include "platform/display.h"
 #include "show/assets.h"
 #include "show/show.h"
@@ -17,6 +18,7 @@
 struct CaptureShow {
     Display display;
     Show show;  // its view draws on display (openCaptureContext links them)
+    MusicClock music;  // the music, loaded but never played
     LoadingBar loadingBar;
     SetupLeftovers setupLeftovers;
     PrecalcLeftovers precalcLeftovers;
