@@ -30,6 +30,7 @@ const char* soundVersionProblem();
 
 // Opens the output device (the driver is SDL's choice: SDL_AUDIODRIVER);
 // true at once while it is open.
+// Unused: maxChannels and flags (one stream plays on one device).
 bool FSOUND_Init(int mixRate, int maxChannels, unsigned flags);
 int FSOUND_GetError();
 // Why the last failed FSOUND_Init could not open the device: the driver and
@@ -39,8 +40,10 @@ const char* soundDeviceProblem();
 // data is not a decodable MP3.
 SoundStream* FSOUND_Stream_Open(const void* data, unsigned mode, int offset, int length);
 void FSOUND_Stream_SetEndCallback(SoundStream* stream, SoundCallback callback, void* userData);
+// Kept only: MP3 streams carry no sync points, so it is never called.
 void FSOUND_Stream_SetSyncCallback(SoundStream* stream, SoundCallback callback, void* userData);
 // Starts the stream on the device (paused when asked); returns the channel.
+// Unused: channel (there is only one) and dsp (no effect units).
 int FSOUND_Stream_PlayEx(int channel, SoundStream* stream, void* dsp, bool startPaused);
 void FSOUND_SetPaused(int channel, bool paused);
 // Audible position in milliseconds: what was handed to the device minus
