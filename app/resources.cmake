@@ -1,5 +1,5 @@
 # Resources embedded in the program: the set-up dialog's splash picture,
-# drawn by a small generator at build time into a source of vorn_core.
+# drawn by a small generator at build time into a source of vorn_app.
 set(MAKE_SPLASH_SOURCES ${CMAKE_SOURCE_DIR}/tools/make_splash.cpp ${CMAKE_SOURCE_DIR}/platform/bitmap_font.cpp)
 if(CMAKE_CROSSCOMPILING)
     # The generator runs here, so the build machine's compiler makes it.
@@ -23,4 +23,8 @@ add_custom_command(
     COMMAND ${MAKE_SPLASH} ${SPLASH_SOURCE} ${CMAKE_BINARY_DIR}/generated/splash.ppm
     DEPENDS ${MAKE_SPLASH}
     COMMENT "Drawing the splash picture")
+# The generator runs for a target of this folder; the app library, in its
+# own folder, waits for it.
+add_custom_target(vorn_splash DEPENDS ${SPLASH_SOURCE})
 target_sources(vorn_app PRIVATE ${SPLASH_SOURCE})
+add_dependencies(vorn_app vorn_splash)
