@@ -147,15 +147,17 @@ TEST_F(DeveloperKeys, EscapeAndClosingTheWindowEndTheLoopOrTheStartUp)
         SDL_RemoveTimer(timer);
     }
 
-    // The last step of the pre-calculation, then the events: start-up ends
-    // before the two seconds of black are over.
+    // During the last step of the pre-calculation and during the pause,
+    // start-up ends before the two seconds of black are over.
     setupContext(&app.display, &app.setupLeftovers, ProgressReport());
-    for (SDL_Event event : {escape, close}) {
+    for (auto [event, stage] : {std::pair{escape, STARTUP_PRECALC}, {close, STARTUP_PAUSE}}) {
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
         quitRequested = 0;
-        app.startUp.stage = STARTUP_PRECALC;
+        app.startUp.stage = stage;
         app.startUp.nextPrecalcStep = precalcStepCount - 1;
-        app.startUp.precalcTimer = scopeBegin("precalc");
+        if (stage == STARTUP_PRECALC)
+            app.startUp.precalcTimer = scopeBegin("precalc");
+        app.startUp.pauseStart = clockMs();
         SDL_PushEvent(&event);
         auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(startUp(&app));
