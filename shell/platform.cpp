@@ -193,11 +193,14 @@ SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x
                                       : SDL_GetDisplayMode(0, displayModeIndex, &sdlMode);
     if (result != 0)
         return nullptr;
+#ifndef __EMSCRIPTEN__
     // Virtual drivers may report a mode of unknown size: keep the defaults.
+    // (In a web page the window is the canvas, of the size the caller set.)
     if (sdlMode.w > 0 && sdlMode.h > 0) {
         screenWidth = sdlMode.w;
         screenHeight = sdlMode.h;
     }
+#endif
     currentWindowProcedure = windowProcedure;
 
     if (!openWindowWithSomeDepth(depthBits, title, x, y, fullscreen, displayModeIndex < 0 ? nullptr : &sdlMode))
@@ -206,7 +209,10 @@ SDL_Window* createWindow(int fullscreen, int depthBits, const char* title, int x
     SDL_ShowWindow(hWnd);
     if (!makeWindowCurrent())
         return nullptr;
+#ifndef __EMSCRIPTEN__
+    // (A page cannot wait without holding up the browser.)
     sleepMs(1000);
+#endif
     return hWnd;
 }
 
