@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test references mutate bench asan fuzz soak tune images readme-strip windows test-windows web serve deb test-deb clean
+.PHONY: deps build run test references mutate bench asan fuzz soak tune images readme-strip windows test-windows web serve test-web deb test-deb clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -110,6 +110,13 @@ PORT ?= 8000
 serve: web
 	@echo "VORN at http://127.0.0.1:$(PORT)/ (Ctrl-C stops the server)"
 	@python3 -m http.server --bind 127.0.0.1 --directory build-web/vorn $(PORT)
+
+# The page in headless chromium against the Linux vorn-capture (screenshots
+# and frames in build-web/test/). Debian's own python3, which has selenium.
+test-web: web
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture
+	/usr/bin/python3 tools/web/test.py --capture $(BUILD)/vorn-capture --page build-web/vorn --out build-web/test
 
 # The Debian package build-deb/vorn_<version>_<arch>.deb.
 deb:
