@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test references mutate bench asan fuzz soak tune images readme-strip windows test-windows web serve test-web deb test-deb clean
+.PHONY: deps build run test references mutate bench asan fuzz soak tune images readme-strip windows test-windows web serve test-web bench-web deb test-deb clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -117,6 +117,12 @@ test-web: web
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture
 	/usr/bin/python3 tools/web/test.py --capture $(BUILD)/vorn-capture --page build-web/vorn --out build-web/test
+
+# Frame times of the show in headless chromium and natively, side by side.
+bench-web: web
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture
+	/usr/bin/python3 tools/web/bench.py --capture $(BUILD)/vorn-capture --page build-web/vorn
 
 # The Debian package build-deb/vorn_<version>_<arch>.deb.
 deb:

@@ -5,6 +5,9 @@ set(VORN_WEB_PAGE_DIR ${CMAKE_BINARY_DIR}/vorn CACHE PATH "Folder of the web pag
 set(VORN_WEB_FONT /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf)
 
 target_compile_options(vorn_core PUBLIC "SHELL:-include ${CMAKE_SOURCE_DIR}/tools/web/libcxx_compat.h")
+# The isosurface's vector types become WebAssembly SIMD (Chrome 91, Firefox
+# 89, Safari 16.4 and later).
+target_compile_options(vorn_core PUBLIC -msimd128)
 
 add_executable(vorn ${CMAKE_SOURCE_DIR}/tools/web/web_main.cpp)
 target_link_libraries(vorn PRIVATE vorn_core)
