@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test references mutate bench asan fuzz soak tune images readme-strip windows test-windows deb test-deb clean
+.PHONY: deps build run test references mutate bench asan fuzz soak tune images readme-strip windows test-windows web serve test-web bench-web deb test-deb clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -100,6 +100,30 @@ test-windows: deps
 	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture
 	LINUX_CAPTURE=$(BUILD)/vorn-capture sh tools/windows/test.sh
 
+# The web page build-web/vorn/ (WebAssembly and WebGL 2; the libraries are
+# built once into ~/.cache/vorn-web).
+web:
+	@JOBS=$(JOBS) sh tools/web/build.sh
+
+# The page served on 127.0.0.1 (PORT, default 8000) until Ctrl-C.
+PORT ?= 8000
+serve: web
+	@echo "VORN at http://127.0.0.1:$(PORT)/ (Ctrl-C stops the server)"
+	@python3 -m http.server --bind 127.0.0.1 --directory build-web/vorn $(PORT)
+
+# The page in headless chromium against the Linux vorn-capture (screenshots
+# and frames in build-web/test/). Debian's own python3, which has selenium.
+test-web: web
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture
+	/usr/bin/python3 tools/web/test.py --capture $(BUILD)/vorn-capture --page build-web/vorn --out build-web/test
+
+# Frame times of the show in headless chromium and natively, side by side.
+bench-web: web
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture
+	/usr/bin/python3 tools/web/bench.py --capture $(BUILD)/vorn-capture --page build-web/vorn
+
 # The Debian package build-deb/vorn_<version>_<arch>.deb.
 deb:
 	@JOBS=$(JOBS) sh tools/deb/build.sh
@@ -110,4 +134,4 @@ test-deb: deb
 	@sh tools/deb/test.sh
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-windows build-deb
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-windows build-web build-deb

@@ -27,7 +27,7 @@ static void loadingStep(void* user)
         drawLoadingBar(&app->loadingBar, app->display);
 }
 
-static ProgressReport loadingBarProgress(App* app)
+ProgressReport loadingBarProgress(App* app)
 {
     ProgressReport report;
     report.step = loadingStep;
@@ -54,8 +54,7 @@ bool startUpStep(App* app)
             quitRequested++;
             return false;
         }
-        s.precalcTimer = scopeBegin("precalc");
-        s.stage = STARTUP_PRECALC;
+        setupDone(app);
         return false;
     case STARTUP_PRECALC:
         precalcStep(s.nextPrecalcStep++, app->display, &app->show.assets, &app->precalcLeftovers,
@@ -79,6 +78,12 @@ bool startUpStep(App* app)
         break;
     }
     return true;
+}
+
+void setupDone(App* app)
+{
+    app->startUp.precalcTimer = scopeBegin("precalc");
+    app->startUp.stage = STARTUP_PRECALC;
 }
 
 unsigned startPauseLeft(const App& app)

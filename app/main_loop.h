@@ -10,8 +10,14 @@
 // pre-calculation; a black frame and the start pause; the music. Returns
 // true once the show runs. "Exit" in the dialog counts as a quit request.
 bool startUpStep(App* app);
+// Ends the setup stage once the window, context and set-up work are done
+// (runSetup on the desktop, the page's own set-up in a browser): the
+// pre-calculation comes next, under its timing line.
+void setupDone(App* app);
 // Milliseconds left of the start pause (0 outside it).
 unsigned startPauseLeft(const App& app);
+// A report that draws a step of the loading bar until the show runs.
+ProgressReport loadingBarProgress(App* app);
 // Start-up to the end: steps with the window's events taken between them,
 // sleeping through the pause in short naps. False, at once, when a quit was
 // requested (Escape, closing the window, "Exit").

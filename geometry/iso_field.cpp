@@ -212,9 +212,10 @@ __attribute__((always_inline)) static inline void blobTerm8(IsoV8& term, const I
 
 constexpr int NORMAL_GROUPS = 2;  // groups of eight points per batch
 
-// Windows executables cannot pick a clone at load time (no ifunc): there the
-// batch is built once, for the baseline processor.
-#ifdef _WIN32
+// Windows executables cannot pick a clone at load time (no ifunc), and
+// WebAssembly has one processor: there the batch is built once, for the
+// baseline.
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
 #define NORMAL_BATCH_CLONES
 #else
 #define NORMAL_BATCH_CLONES __attribute__((target_clones("avx2", "default")))

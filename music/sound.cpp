@@ -39,7 +39,7 @@ struct SoundStream {
 
     // Shared with the audio thread; guarded by the device lock.
     long long cursor;   // next frame handed to the device
-    long long base;     // position reported until a block sounds
+    long long base;     // position reported until a block sounds (fills not full)
     bool ended;         // the end callback has been called
     Fill fills[8];      // most recent blocks, newest last
     int fillCount;
@@ -334,7 +334,11 @@ static long long audibleFrame(const SoundStream* stream)
             frame = stream->loop && stream->frames > 0 ? frame % stream->frames : stream->frames;
         return frame;
     }
-    return stream->base;
+    // None sounds yet. While every block since the start or the last seek
+    // is recorded, that is the position; once a burst of blocks (callbacks
+    // held up, as a busy browser holds them) has pushed older ones out,
+    // what sounds lies just before the oldest recorded block.
+    return stream->fillCount == 8 ? stream->fills[0].start : stream->base;
 }
 
 int FSOUND_Stream_GetTime(SoundStream* stream)

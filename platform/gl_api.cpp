@@ -7,8 +7,15 @@
 
 #include <cstring>
 
+#ifdef __EMSCRIPTEN__
+// WebGL has no fixed-function OpenGL: the table stays empty until the
+// shader backend fills it.
+#define GL_API_FIXED(result, name, parameters) nullptr,
+#define GLU_API_FIXED(result, name, parameters) nullptr,
+#else
 #define GL_API_FIXED(result, name, parameters) gl##name,
 #define GLU_API_FIXED(result, name, parameters) glu##name,
+#endif
 static const GlApi fixedApi = {
     GL_API_FUNCTIONS(GL_API_FIXED) GLU_API_FUNCTIONS(GLU_API_FIXED) SDL_GL_GetProcAddress,
 };
@@ -32,6 +39,9 @@ bool useGlBackend(GlBackend backend)
             return false;
         glApi = api;
     } else {
+#ifdef __EMSCRIPTEN__
+        return false;
+#endif
         glApi = fixedApi;
     }
     chosenBackend = backend;

@@ -10,7 +10,7 @@
 #include <windows.h>
 #include <cstdio>
 #include <string>
-#else
+#elif !defined(__EMSCRIPTEN__)
 #include <fontconfig/fontconfig.h>
 #endif
 #ifndef GLAPIENTRY
@@ -58,6 +58,18 @@ bool findFontFile(const char* pattern, std::vector<char>* path, int* faceIndex)
         return true;
     }
     return false;
+}
+#elif defined(__EMSCRIPTEN__)
+// A web page has no fonts to look up: its data holds Liberation Sans Bold
+// (Arial's metrics) at /fonts, the one face the program asks for.
+bool findFontFile(const char* pattern, std::vector<char>* path, int* faceIndex)
+{
+    static const char file[] = "/fonts/LiberationSans-Bold.ttf";
+    if (!std::strstr(pattern, ":bold"))
+        return false;
+    path->assign(file, file + sizeof file);
+    *faceIndex = 0;
+    return true;
 }
 #else
 bool findFontFile(const char* pattern, std::vector<char>* path, int* faceIndex)

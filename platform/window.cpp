@@ -202,11 +202,14 @@ SDL_Window* createWindow(Display* display, int displayModeIndex, int fullscreen,
                                       : SDL_GetDisplayMode(0, displayModeIndex, &sdlMode);
     if (result != 0)
         return nullptr;
+#ifndef __EMSCRIPTEN__
     // Virtual drivers may report a mode of unknown size: keep the defaults.
+    // (In a web page the window is the canvas, of the size the caller set.)
     if (sdlMode.w > 0 && sdlMode.h > 0) {
         display->width = sdlMode.w;
         display->height = sdlMode.h;
     }
+#endif
     currentWindowProcedure = windowProcedure;
     windowProcedureUser = user;
 
@@ -217,7 +220,10 @@ SDL_Window* createWindow(Display* display, int displayModeIndex, int fullscreen,
     SDL_ShowWindow(hWnd);
     if (!makeWindowCurrent(display))
         return nullptr;
+#ifndef __EMSCRIPTEN__
+    // (A page cannot wait without holding up the browser.)
     sleepMs(1000);
+#endif
     return hWnd;
 }
 

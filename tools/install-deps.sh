@@ -3,7 +3,9 @@
 # those that are missing. Quiet when everything is already there.
 # `install-deps.sh windows` adds the cross compilers, the tools that fetch and
 # build the Windows libraries from Debian's sources, and Wine to play the result;
-# `install-deps.sh deb` the tools that make and check the Debian package.
+# `install-deps.sh deb` the tools that make and check the Debian package;
+# `install-deps.sh web` emscripten, the tools that fetch the web build's
+# library sources, and the headless browser that tests the page.
 set -e
 
 PACKAGES="
@@ -20,6 +22,11 @@ if [ "$1" = windows ]; then
     PACKAGES="$PACKAGES
 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
 dpkg-dev nasm zip wine64
+"
+fi
+if [ "$1" = web ]; then
+    PACKAGES="$PACKAGES
+emscripten dpkg-dev chromium chromium-driver python3-selenium
 "
 fi
 if [ "$1" = deb ]; then

@@ -1,0 +1,236 @@
+#!/bin/sh
+# Cross-builds the libraries of the web build from Debian's source packages
+# with Debian's emscripten, once per recipe, and prints the folder they are
+# installed in (CACHE/<recipe hash>/wasm32). The recipe is this script, the
+# toolchain file and env.sh; any change to them gives a new hash and a fresh
+# build. The cache lives outside the repository: $VORN_WEB_CACHE, else
+# ~/.cache/vorn-web. Progress goes to standard error, each step's output to
+# a log beside it. An interrupted build resumes with the library it stopped in.
+#
+# All are static: SDL2 (video, events, audio on Web Audio; no threads),
+# libmpg123 (generic C decoder), libjpeg-turbo (no SIMD), FreeType (no
+# compression add-ons), kissfft, Dear ImGui's core (its SDL2 backends are
+# installed as sources) and the tessellator of libGLU.
+set -e
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+. "$HERE/env.sh"
+HASH=$(cat "$HERE/libraries.sh" "$HERE/toolchain.cmake" "$HERE/env.sh" | sha256sum | cut -c1-16)
+CACHE=${VORN_WEB_CACHE:-$HOME/.cache/vorn-web}/$HASH
+PREFIX=$CACHE/wasm32
+SOURCES=$CACHE/src
+BUILD=$CACHE/build
+JOBS=${JOBS:-2}
+NICE="nice -n 10"
+LIB_CFLAGS="-O2"
+# pkg-config sees only the cross-built libraries, never the build machine's.
+export PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig PKG_CONFIG_PATH=
+
+# The source packages (Debian names).
+PACKAGES="libsdl2 mpg123 libjpeg-turbo freetype kissfft imgui libglu"
+
+if [ -f "$PREFIX/.done" ]; then
+    echo "$PREFIX"
+    exit 0
+fi
+
+say() { echo "web libraries: $*" >&2; }
+
+# step NAME COMMAND...: runs a step with its output in a log; on failure
+# shows the log's end.
+step() {
+    step_log=$BUILD/$1.log
+    shift
+    mkdir -p "$BUILD"
+    if ! "$@" >"$step_log" 2>&1; then
+        tail -n 40 "$step_log" >&2
+        echo "web libraries: a step failed, log: $step_log" >&2
+        exit 1
+    fi
+}
+
+# apt-get source needs a deb-src entry for the Debian mirror in use: one is
+# added beside each deb entry of the system's Debian sources, once.
+enable_sources() {
+    if apt-cache showsrc libsdl2 2>/dev/null | grep -q '^Package:'; then
+        return 0
+    fi
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    list=/etc/apt/sources.list.d/vorn-web-src
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $SUDO tee $list.sources >/dev/null
+    else
+        grep -h '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' | $SUDO tee $list.list >/dev/null
+    fi
+    $SUDO apt-get update -qq
+}
+
+# Downloads and unpacks every source package once. The mirror lacks the
+# signature of mpg123's upstream tarball and libglu's Debian diff, so
+# apt-get stops short of unpacking them: mpg123 is unpacked by hand with
+# Debian's patches, libglu from its upstream tarball alone.
+fetch_sources() {
+    [ -f "$SOURCES/.done" ] && return 0
+    enable_sources
+    rm -rf "$SOURCES"
+    mkdir -p "$SOURCES"
+    cd "$SOURCES"
+    for p in $PACKAGES; do
+        # The newest version first; an older one where the mirror lacks it.
+        for version in "" $(apt-cache showsrc "$p" | sed -n 's/^Version: //p'); do
+            rm -f "${p}"_*
+            apt-get source --download-only "$p${version:+=$version}" >"$p.fetch.log" 2>&1 || true
+            ls "${p}"_*.dsc "${p}"_*.orig.tar.* >/dev/null 2>&1 && break
+        done
+        ls "${p}"_*.orig.tar.* >/dev/null 2>&1 || { cat "$p.fetch.log" >&2; exit 1; }
+    done
+    for dsc in *.dsc; do
+        case "$dsc" in
+        mpg123_* | libglu_*) ;;
+        *) dpkg-source -x "$dsc" >/dev/null 2>&1 || { echo "cannot unpack $dsc" >&2; exit 1; } ;;
+        esac
+    done
+    tar xjf mpg123_*.orig.tar.bz2
+    dir=$(ls -d mpg123-*/ | head -n 1)
+    tar xJf mpg123_*.debian.tar.xz -C "$dir"
+    for patch in $(cat "$dir/debian/patches/series"); do
+        patch -d "$dir" -p1 -s <"$dir/debian/patches/$patch"
+    done
+    tar xzf libglu_*.orig.tar.gz
+    mv "$(ls -d glu-*/ | head -n 1)" libglu
+    for p in $PACKAGES; do
+        [ -d "$p" ] || mv "$(ls -d "$p"-*/ | head -n 1)" "$p"
+    done
+    # Versions as Debian names them, for the record.
+    for dsc in *.dsc; do
+        sed -n 's/^Version: //p' "$dsc" | sed "s/^/${dsc%%_*} /"
+    done >VERSIONS
+    touch .done
+    cd - >/dev/null
+}
+cmake_library() {
+    name=$1
+    shift
+    rm -rf "$BUILD/$name"
+    step "$name-configure" cmake -S "$SOURCES/$name" -B "$BUILD/$name" \
+        -DCMAKE_TOOLCHAIN_FILE="$HERE/toolchain.cmake" -DVORN_WEB_PREFIX="$PREFIX" \
+        -DCMAKE_INSTALL_PREFIX="$PREFIX" -DCMAKE_BUILD_TYPE=Release "$@"
+    step "$name-build" $NICE cmake --build "$BUILD/$name" -j"$JOBS"
+    step "$name-install" cmake --install "$BUILD/$name"
+}
+
+# Video and events on the page's canvas, audio on Web Audio, GLES2 for
+# SDL_Renderer (the dialog); no threads, no shared objects.
+build_sdl2() {
+    cmake_library libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
+        -DSDL_THREADS=OFF -DSDL_PTHREADS=OFF
+}
+
+# Only the decoder library, with its portable C synthesis.
+build_mpg123() {
+    rm -rf "$BUILD/mpg123"
+    mkdir -p "$BUILD/mpg123"
+    cd "$BUILD/mpg123"
+    step mpg123-configure emconfigure "$SOURCES/mpg123/configure" --host=i686-pc-linux-gnu \
+        --with-cpu=generic_fpu --prefix="$PREFIX" --enable-static --disable-shared \
+        --disable-modules --with-audio=dummy --enable-network=no \
+        CFLAGS="$LIB_CFLAGS"
+    step mpg123-build $NICE emmake make -j"$JOBS" src/libmpg123/libmpg123.la
+    step mpg123-install make install-libLTLIBRARIES install-nodist_includeHEADERS \
+        install-includeHEADERS install-pkgconfigDATA lib_LTLIBRARIES=src/libmpg123/libmpg123.la \
+        nodist_include_HEADERS=src/libmpg123/mpg123.h pkgconfig_DATA=libmpg123.pc
+    cd - >/dev/null
+}
+
+build_jpeg() {
+    cmake_library libjpeg-turbo -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF \
+        -DWITH_SIMD=OFF
+}
+
+build_freetype() {
+    cmake_library freetype -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
+        -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+}
+
+build_kissfft() {
+    cmake_library kissfft -DKISSFFT_STATIC=ON -DKISSFFT_DATATYPE=float -DKISSFFT_TEST=OFF \
+        -DKISSFFT_TOOLS=OFF -DKISSFFT_PKGCONFIG=ON -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_INSTALL_INCLUDEDIR=include
+}
+
+# write_pc NAME DESCRIPTION VERSION LIBS INCLUDE: a pkg-config file for a
+# static library that has none of its own, under the prefix.
+write_pc() {
+    mkdir -p "$PREFIX/lib/pkgconfig"
+    cat >"$PREFIX/lib/pkgconfig/$1.pc" <<PC
+prefix=$PREFIX
+Name: $1
+Description: $2
+Version: $3
+Libs: -L\${prefix}/lib $4
+Cflags: -I\${prefix}$5
+PC
+}
+
+# Dear ImGui has no build of its own: its core goes into a static library
+# with a pkg-config file, and the SDL2 backends are installed as sources
+# (the program compiles them, as it does on Linux).
+build_imgui() {
+    src=$SOURCES/imgui
+    out=$BUILD/imgui
+    rm -rf "$out"
+    mkdir -p "$out" "$PREFIX/include/imgui/backends" "$PREFIX/share/imgui/backends"
+    for f in imgui imgui_draw imgui_tables imgui_widgets; do
+        step "imgui-$f" $NICE em++ $LIB_CFLAGS -std=c++17 -I"$src" -c "$src/$f.cpp" -o "$out/$f.o"
+    done
+    step imgui-archive emar rcs "$PREFIX/lib/libimgui.a" "$out"/*.o
+    cp "$src"/*.h "$PREFIX/include/imgui/"
+    cp "$src"/backends/imgui_impl_sdl.h "$src"/backends/imgui_impl_sdlrenderer.h "$PREFIX/include/imgui/backends/"
+    cp "$src"/backends/imgui_impl_sdl.cpp "$src"/backends/imgui_impl_sdlrenderer.cpp "$PREFIX/share/imgui/backends/"
+    write_pc imgui "Dear ImGui core, static" 1.86 -limgui /include/imgui
+}
+
+# libGLU: the polygon tessellator alone (the outline font's only use of it);
+# the shader backend has its own matrices and mipmaps.
+build_glu() {
+    src=$SOURCES/libglu
+    out=$BUILD/glu
+    rm -rf "$out"
+    mkdir -p "$out" "$PREFIX/include/GL"
+    # (priorityq.c includes priorityq-heap.c.)
+    for f in dict geom memalloc mesh normal priorityq render sweep tess tessmono; do
+        step "glu-$f" $NICE emcc $LIB_CFLAGS -DNDEBUG -I"$src/include" -I"$src/src/include" \
+            -c "$src/src/libtess/$f.c" -o "$out/$f.o"
+    done
+    step glu-archive emar rcs "$PREFIX/lib/libGLU.a" "$out"/*.o
+    cp "$src/include/GL/glu.h" "$PREFIX/include/GL/"
+    write_pc glu "SGI's polygon tessellator from libGLU, static" 9.0.2 -lGLU /include
+}
+
+# The licences of what ends up in the program, for the page's folder.
+collect_licences() {
+    mkdir -p "$PREFIX/licences"
+    for p in $PACKAGES; do
+        [ "$p" = libglu ] || cp "$SOURCES/$p/debian/copyright" "$PREFIX/licences/$p.txt"
+    done
+    # libglu comes without its Debian files: the licence heading its sources.
+    sed -n '/SGI FREE SOFTWARE LICENSE B/,/^ \*\//p' "$SOURCES/libglu/src/libtess/tess.c" |
+        sed -e 's/^ \* \{0,1\}//' -e '$d' >"$PREFIX/licences/libglu.txt"
+    cp "$SOURCES/VERSIONS" "$PREFIX/licences/VERSIONS.txt"
+}
+
+say "fetching sources"
+fetch_sources
+mkdir -p "$PREFIX"
+for lib in sdl2 mpg123 jpeg freetype kissfft imgui glu; do
+    [ -f "$PREFIX/.built-$lib" ] && continue
+    say "building $lib"
+    start=$(date +%s)
+    build_$lib
+    say "$lib built in $(($(date +%s) - start)) s"
+    touch "$PREFIX/.built-$lib"
+done
+collect_licences
+rm -rf "$BUILD"
+touch "$PREFIX/.done"
+echo "$PREFIX"

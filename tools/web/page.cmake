@@ -1,0 +1,26 @@
+# The web page: vorn.js, vorn.wasm and vorn.data (data/ and the outline
+# font's file, preloaded into the page's file system at /) in
+# VORN_WEB_PAGE_DIR, with index.html made from shell.html beside them.
+set(VORN_WEB_PAGE_DIR ${CMAKE_BINARY_DIR}/vorn CACHE PATH "Folder of the web page")
+set(VORN_WEB_FONT /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf)
+
+add_executable(vorn ${CMAKE_SOURCE_DIR}/app/main_web.cpp)
+target_link_libraries(vorn PRIVATE vorn_core)
+set_target_properties(vorn PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${VORN_WEB_PAGE_DIR})
+target_link_options(vorn PRIVATE
+    # WebGL 2 only: the shader backend needs OpenGL ES 3.0.
+    -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFULL_ES3=1
+    # The program's static tables take about 70 MB, the decoded music 43 MB.
+    -sINITIAL_MEMORY=192MB -sALLOW_MEMORY_GROWTH=1 -sENVIRONMENT=web
+    # The page calls main when "Run" is pressed, which starts Web Audio.
+    -sINVOKE_RUN=0 "-sEXPORTED_RUNTIME_METHODS=['callMain']"
+    # What SDL's Web Audio code calls (from a file: the names begin with a
+    # dollar sign, which CMake's link rule would mangle).
+    -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/tools/web/library_funcs.json
+    # (SHELL: keeps CMake from merging the repeated option.)
+    "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
+    "SHELL:--preload-file ${VORN_WEB_FONT}@/fonts/LiberationSans-Bold.ttf")
+file(GLOB VORN_WEB_DATA CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
+set_property(TARGET vorn APPEND PROPERTY LINK_DEPENDS ${VORN_WEB_DATA})
+add_custom_command(TARGET vorn POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/tools/web/shell.html ${VORN_WEB_PAGE_DIR}/index.html)
