@@ -120,11 +120,37 @@ cmake_library() {
     step "$name-install" cmake --install "$BUILD/$name"
 }
 
-# Video and events on the page's canvas, audio on Web Audio, GLES2 for
-# SDL_Renderer (the dialog); no threads, no shared objects.
+# SDL2 without its configure step (a quarter of an hour of compiler probes
+# under emscripten): SDL's own settings for emscripten
+# (include/SDL_config_emscripten.h: video and events on the page's canvas,
+# audio on Web Audio, GLES2 for SDL_Renderer, no threads), its core and the
+# backends those settings name.
+SDL_BACKENDS="audio/emscripten audio/dummy audio/disk video/emscripten video/dummy video/yuv2rgb
+render/opengles2 render/software joystick/emscripten sensor/dummy power/emscripten filesystem/emscripten
+timer/unix thread/generic loadso/dlopen locale/emscripten misc/emscripten"
+# compile_each OUT FILE...: compiles each of SDL's C files (paths relative
+# to its src/) to OUT/<path, slashes as underscores>.o, JOBS at a time.
+compile_each() {
+    out=$1
+    shift
+    printf '%s\n' "$@" | $NICE xargs -P"$JOBS" -I{} \
+        sh -c 'emcc -O2 -I../include -c "$1" -o "$2/$(echo "$1" | tr / _).o"' sh {} "$out"
+}
+
 build_sdl2() {
-    cmake_library libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=ON \
-        -DSDL_THREADS=OFF -DSDL_PTHREADS=OFF
+    out=$BUILD/sdl2
+    rm -rf "$out"
+    mkdir -p "$out" "$PREFIX/include/SDL2" "$PREFIX/lib"
+    cd "$SOURCES/libsdl2/src"
+    sources=$(ls *.c */*.c | grep -v '^test/')
+    for d in $SDL_BACKENDS; do
+        sources="$sources $(ls "$d"/*.c)"
+    done
+    step sdl2-compile compile_each "$out" $sources
+    step sdl2-archive emar rcs "$PREFIX/lib/libSDL2.a" "$out"/*.o
+    cp ../include/*.h "$PREFIX/include/SDL2/"
+    write_pc sdl2 "Simple DirectMedia Layer, static" 2.26.5 -lSDL2 /include/SDL2
+    cd - >/dev/null
 }
 
 # Only the decoder library, with its portable C synthesis.
