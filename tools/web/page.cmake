@@ -4,7 +4,13 @@
 set(VORN_WEB_PAGE_DIR ${CMAKE_BINARY_DIR}/vorn CACHE PATH "Folder of the web page")
 set(VORN_WEB_FONT /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf)
 
-add_executable(vorn ${CMAKE_SOURCE_DIR}/app/main_web.cpp)
+# The dialog on the canvas: ImGui's OpenGL ES 3 renderer, a source file of
+# Debian's Dear ImGui package (the version the library was built from).
+set(IMGUI_OPENGL3 /usr/share/doc/libimgui-dev/examples/backends/imgui_impl_opengl3.cpp)
+add_executable(vorn ${CMAKE_SOURCE_DIR}/app/main_web.cpp ${CMAKE_SOURCE_DIR}/app/setup_dialog_web.cpp ${IMGUI_OPENGL3})
+set_source_files_properties(${IMGUI_OPENGL3} PROPERTIES COMPILE_OPTIONS -w)
+target_compile_definitions(vorn PRIVATE IMGUI_IMPL_OPENGL_ES3)
+target_include_directories(vorn PRIVATE /usr/include/imgui/backends)
 target_link_libraries(vorn PRIVATE vorn_core)
 set_target_properties(vorn PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${VORN_WEB_PAGE_DIR})
 target_link_options(vorn PRIVATE

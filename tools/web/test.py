@@ -132,7 +132,7 @@ def main():
     with browser.serve(os.path.abspath(args.page)) as address:
         with browser.chromium() as driver:
             browser.record_frames(driver)
-            loading = browser.start_show(driver, address, size, 180, os.path.join(out, "page.png"))
+            loading = browser.start_show(driver, address, size, 180, os.path.join(out, "dialog.png"))
             checks.check("run starts the show", loading is not None,
                          "%.1f s from Run to the show" % loading if loading is not None else
                          "page: " + driver.find_element(By.ID, "message").text)

@@ -1,0 +1,114 @@
+// The set-up dialog on the page's canvas: ImGui's SDL input and OpenGL ES 3
+// renderer around the dialog's face. The shader backend owns the context:
+// ImGui's renderer saves and restores the GL state it touches, and so does
+// everything here that calls WebGL directly.
+#include "app/setup_dialog_web.h"
+
+#include <GLES3/gl3.h>
+#include <imgui.h>
+#include <imgui_impl_opengl3.h>
+#include <imgui_impl_sdl.h>
+
+#include <cstdio>
+
+#include "app/setup_dialog_ui.h"
+#include "app/splash_image.h"
+
+std::vector<DisplayMode> canvasModes()
+{
+    static const int sizes[][2] = {{640, 360}, {640, 480}, {800, 600}, {1024, 768}, {1280, 720}, {1280, 800}, {1920, 1080}};
+    std::vector<DisplayMode> modes;
+    for (const auto& size : sizes)
+        modes.push_back({size[0], size[1], 32, 60});
+    return modes;
+}
+
+// The splash picture as a texture, the binding left as it was.
+static unsigned splashTexture()
+{
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, splashWidth, splashHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, splashPixels);
+    glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
+    return texture;
+}
+
+// The dialog's background over the whole canvas, the clear colour and
+// viewport left as they were.
+static void clearToDialogBackground(int width, int height)
+{
+    GLfloat colour[4];
+    GLint viewport[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glViewport(0, 0, width, height);
+    glClearColor(9 / 255.0f, 9 / 255.0f, 14 / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(colour[0], colour[1], colour[2], colour[3]);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
+
+void openWebDialog(WebDialog* dialog, SDL_Window* window, const char* preselect)
+{
+    std::vector<DisplayMode> modes = canvasModes();
+    initSetupDialog(&dialog->state, modes.data(), (int)modes.size());
+    int width = 0, height = 0;
+    if (preselect && std::sscanf(preselect, "%dx%d", &width, &height) == 2)
+        for (size_t i = 0; i < dialog->state.modes.size(); i++)
+            if (modes[dialog->state.modes[i].modeIndex].width == width &&
+                modes[dialog->state.modes[i].modeIndex].height == height)
+                dialog->state.selectedMode = (int)i;
+    SDL_SetWindowSize(window, (int)dialogWidth, (int)dialogHeight);
+    dialog->splash = splashTexture();
+    dialog->firstFrame = true;
+
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;
+    applyDialogStyle();
+    loadDialogFont();
+    ImGui_ImplSDL2_InitForOpenGL(window, nullptr);
+    ImGui_ImplOpenGL3_Init("#version 300 es");
+}
+
+int webDialogEvent(WebDialog* dialog, const SDL_Event& event, SetupChoices* choices)
+{
+    ImGui_ImplSDL2_ProcessEvent(&event);
+    if (event.type == SDL_QUIT)
+        return setupDialogExit();
+    return dialogKey(event, &dialog->state, choices);
+}
+
+int webDialogFrame(WebDialog* dialog, SetupChoices* choices)
+{
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+    int result = drawDialog(&dialog->state, choices, (ImTextureID)(intptr_t)dialog->splash, dialog->firstFrame);
+    dialog->firstFrame = false;
+    ImGui::Render();
+    ImGuiIO& io = ImGui::GetIO();
+    clearToDialogBackground((int)(io.DisplaySize.x * io.DisplayFramebufferScale.x),
+                            (int)(io.DisplaySize.y * io.DisplayFramebufferScale.y));
+    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    return result;
+}
+
+void closeWebDialog(WebDialog* dialog)
+{
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplSDL2_Shutdown();
+    ImGui::DestroyContext();
+    GLuint texture = dialog->splash;
+    glDeleteTextures(1, &texture);
+    dialog->splash = 0;
+}
