@@ -7,7 +7,6 @@ music: the figures are the intervals between the browser's frames and the
 time the frame callback itself took, over the frames whose show time lies
 in the span."""
 
-import argparse
 import os
 import re
 import statistics
@@ -55,7 +54,7 @@ def native_frame_ms(capture):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = browser.OneLineParser(description=__doc__.splitlines()[0])
     parser.add_argument("--capture", required=True, help="the Linux vorn-capture")
     parser.add_argument("--page", required=True, help="the page's folder (build-web/vorn)")
     args = parser.parse_args()

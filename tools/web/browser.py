@@ -1,6 +1,7 @@
 """The page served on 127.0.0.1 and Debian's chromium, headless, driving it:
 shared by the page's test and its frame-time comparison."""
 
+import argparse
 import contextlib
 import functools
 import http.server
@@ -38,6 +39,13 @@ CHROMIUM_FLAGS = [
     "--window-size=1400,900",
     "--force-device-scale-factor=1",
 ]
+
+
+class OneLineParser(argparse.ArgumentParser):
+    """A usage error is one line and status 2."""
+
+    def error(self, message):
+        self.exit(2, "%s: %s (see --help)\n" % (self.prog, message))
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):

@@ -8,7 +8,6 @@ console takes no error; without WebGL 2 the page says so. Screenshots and
 the native frames stay in the output folder. Prints one line per check and
 'N passed, N failed' last; exits 1 when a check failed."""
 
-import argparse
 import os
 import subprocess
 import sys
@@ -116,7 +115,7 @@ def canvas_shot(driver, path):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = browser.OneLineParser(description=__doc__.splitlines()[0])
     parser.add_argument("--capture", required=True, help="the Linux vorn-capture")
     parser.add_argument("--page", required=True, help="the page's folder (build-web/vorn)")
     parser.add_argument("--out", required=True, help="folder for screenshots and frames")
