@@ -113,7 +113,11 @@ float currentShowTime(MusicClock* music)
     // Back to the frozen position first, so that the pause replays the held
     // stretch and the frame's spectrum follows it.
     seekToPattern(*music, music->frozenTime);
+    // A web page cannot sleep without holding up the browser and its sound:
+    // there the time to the next browser frame is the play-on.
+#ifndef __EMSCRIPTEN__
     sleepMs((unsigned)(int)(101.0 + 100.0 * std::sin(clockMs() * PI)));
+#endif
     return music->frozenTime;
 }
 
