@@ -54,13 +54,7 @@ int runSetupDialogWith(SetupDialogState* state, SetupChoices* choices)
     }
     SDL_Texture* splash = loadSplashTexture(renderer, splashPixels, splashWidth, splashHeight);
 
-    IMGUI_CHECKVERSION();
-    ImGui::CreateContext();
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;
-    io.LogFilename = nullptr;
-    applyDialogStyle();
-    loadDialogFont();
+    createDialogContext();
     ImGui_ImplSDL2_InitForSDLRenderer(window);
     ImGui_ImplSDLRenderer_Init(renderer);
 

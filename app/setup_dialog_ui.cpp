@@ -33,7 +33,7 @@ static ImVec4 rgb(int r, int g, int b, float a = 1.0f)
 
 // Dark panels under the splash's colours: cyan for focus and selection,
 // violet for the default button.
-void applyDialogStyle()
+static void applyDialogStyle()
 {
     ImGuiStyle& style = ImGui::GetStyle();
     style.WindowPadding = ImVec2(0, 0);
@@ -73,7 +73,7 @@ void applyDialogStyle()
 
 // The dialog's text face: regular Arial, as fontconfig resolves it, else
 // ImGui's own pixel font.
-void loadDialogFont()
+static void loadDialogFont()
 {
     std::vector<char> path;
     int faceIndex = 0;
@@ -88,6 +88,17 @@ void loadDialogFont()
             return;
     }
     io.Fonts->AddFontDefault();
+}
+
+void createDialogContext()
+{
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;
+    applyDialogStyle();
+    loadDialogFont();
 }
 
 static void placeAt(const DialogRect& r)

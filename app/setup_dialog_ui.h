@@ -11,11 +11,10 @@
 constexpr float dialogWidth = 216 * 1.5f;
 constexpr float dialogHeight = 144 * 1.625f;
 
-// Dark panels under the splash's colours; the text face is regular Arial as
-// fontconfig resolves it, else ImGui's own pixel font. Both once, on the
-// current ImGui context.
-void applyDialogStyle();
-void loadDialogFont();
+// The dialog's ImGui context, made current: no settings or log files, dark
+// panels under the splash's colours, the text face regular Arial as
+// fontconfig resolves it, else ImGui's own pixel font.
+void createDialogContext();
 
 // One frame of the controls between ImGui::NewFrame and ImGui::Render, with
 // the splash picture as splash: the dialog's result once a button is

@@ -69,13 +69,7 @@ void openWebDialog(WebDialog* dialog, SDL_Window* window, const char* preselect)
     dialog->splash = splashTexture();
     dialog->firstFrame = true;
 
-    IMGUI_CHECKVERSION();
-    ImGui::CreateContext();
-    ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;
-    io.LogFilename = nullptr;
-    applyDialogStyle();
-    loadDialogFont();
+    createDialogContext();
     ImGui_ImplSDL2_InitForOpenGL(window, nullptr);
     ImGui_ImplOpenGL3_Init("#version 300 es");
 }
