@@ -38,12 +38,7 @@ echo "missing tune: ok"
 # Escape as soon as the assets begin to load (they take about half a
 # second, so it may land in the pause): status 0, no frame of the show.
 launch "$WORK/loading.log" "$VORN"
-i=0
-while kill -0 $PID 2>/dev/null && ! grep -q "precalc_noise in" "$WORK/loading.log" && [ $i -lt 150 ]; do
-    sleep 0.2
-    press Return
-    i=$((i + 1))
-done
+accept_dialog "$WORK/loading.log" "precalc_noise in"
 press Escape
 finish $PID 20
 [ "$STATUS" = 0 ] || fail "escape during start-up: status $STATUS: $(cat "$WORK/loading.log")"

@@ -43,11 +43,11 @@ wait_for_line() {
     return 1
 }
 
-# accept_dialog LOG: presses Return until the show started by PID has
-# started (LOG has its timing line) or the program has ended.
+# accept_dialog LOG [LINE]: presses Return until the show started by PID
+# has started (LOG has its timing line, or LINE) or the program has ended.
 accept_dialog() {
     i=0
-    while kill -0 $PID 2>/dev/null && ! grep -q "precalc in" "$1" && [ $i -lt 150 ]; do
+    while kill -0 $PID 2>/dev/null && ! grep -q "${2:-precalc in}" "$1" && [ $i -lt 150 ]; do
         sleep 0.2
         press Return
         i=$((i + 1))
