@@ -6,10 +6,10 @@
 //
 // The setup stage is the page's own: the window is the page's canvas, where
 // the dialog is drawn first; its display modes are canvas sizes (the page's
-// ?mode=WxH preselects one), "Fullscr"
-// asks the browser for its full screen. Pressing "Run" is the gesture that
-// lets Web Audio start. The page reads where the run stands through
-// vornStage and the show time drawn last through vornShowTime.
+// ?mode=WxH preselects one), "Fullscr" asks the browser for its full
+// screen. Pressing "Run" is the gesture that lets Web Audio start. The page
+// reads where the run stands through vornStage and the show time drawn last
+// through vornShowTime.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
