@@ -18,6 +18,7 @@ from selenium.webdriver.common.keys import Keys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser  # noqa: E402
+import pictures  # noqa: E402
 
 SIZE = (640, 360)
 # Held moments (patterns), reached with Page Down and then held with Pause:
@@ -27,17 +28,6 @@ MOMENTS = [3.3, 9.3]
 # Seconds of play watched first, without keys: the show time of every frame
 # must follow the music forward.
 PLAY_SECONDS = 4
-# The film grain changes every frame with the random state, which the page
-# and a fresh capture reach differently, and the page comes out about 1.6
-# levels darker on average (SwiftShader against Mesa's llvmpipe); the rest
-# must agree. Measured over eight held moments at 640 x 360: at most 0.002 %
-# of the channel values more than 24 levels off, 32 x 32 tile means within
-# 4.3. The picture without its grain puts tile means 11 off, a wrong moment
-# (1.3 patterns) 30 % of the values.
-MAX_FAR_SHARE = 0.001     # share of channel values more than FAR levels off
-FAR = 24
-MAX_TILE_MEAN = 6.0       # largest difference of a 32 x 32 tile's mean, per channel
-TILE = 32
 
 
 class Checks:
@@ -53,40 +43,6 @@ class Checks:
             self.failed += 1
             print("FAIL %s%s" % (name, ": " + detail if detail else ""), flush=True)
         return ok
-
-
-def rgb_pixels(png):
-    """The picture's width, height and RGB bytes (ImageMagick decodes)."""
-    size = subprocess.run(["identify", "-format", "%w %h", png], check=True,
-                          capture_output=True, text=True).stdout.split()
-    data = subprocess.run(["convert", png, "-alpha", "off", "-depth", "8", "rgb:-"], check=True,
-                          capture_output=True).stdout
-    return int(size[0]), int(size[1]), data
-
-
-def compare(page_png, native_png):
-    """(share of channel values more than FAR off, largest tile-mean
-    difference), or a text when the pictures cannot be compared."""
-    w, h, a = rgb_pixels(page_png)
-    w2, h2, b = rgb_pixels(native_png)
-    if (w, h) != (w2, h2):
-        return "sizes differ: page %dx%d, native %dx%d" % (w, h, w2, h2)
-    far = sum(1 for x, y in zip(a, b) if abs(x - y) > FAR)
-    worst = 0.0
-    for ty in range(0, h, TILE):
-        for tx in range(0, w, TILE):
-            sums = [0, 0, 0, 0, 0, 0]
-            count = 0
-            for y in range(ty, min(ty + TILE, h)):
-                row = (y * w + tx) * 3
-                end = (y * w + min(tx + TILE, w)) * 3
-                for c in range(3):
-                    sums[c] += sum(a[row + c:end:3])
-                    sums[3 + c] += sum(b[row + c:end:3])
-                count += (end - row) // 3
-            for c in range(3):
-                worst = max(worst, abs(sums[c] - sums[3 + c]) / count)
-    return far / len(a), worst
 
 
 def hold_at(driver, target):
@@ -158,15 +114,15 @@ def main():
                     canvas_shot(driver, page_png)
                     subprocess.run([capture, "--at", repr(held), "--backend", "shader", "--size", size,
                                     "--out", native_png, "--quiet"], check=True, stdout=subprocess.DEVNULL)
-                    result = compare(page_png, native_png)
+                    result = pictures.compare(page_png, native_png)
                     if isinstance(result, str):
                         checks.check(name + " matches vorn-capture", False, result)
                     else:
                         far, tile = result
                         checks.check(name + " matches vorn-capture",
-                                     far <= MAX_FAR_SHARE and tile <= MAX_TILE_MEAN,
+                                     pictures.matches(result),
                                      "t = %r: %.3f %% of values more than %d off, tile means within %.2f"
-                                     % (held, 100 * far, FAR, tile))
+                                     % (held, 100 * far, pictures.FAR, tile))
                     browser.press(driver, Keys.PAUSE)
                 browser.press(driver, Keys.ESCAPE)
                 ended = browser.wait_for(lambda: browser.stage(driver) == 3, 10)
