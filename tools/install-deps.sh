@@ -5,7 +5,8 @@
 # build the Windows libraries from Debian's sources, and Wine to play the result;
 # `install-deps.sh deb` the tools that make and check the Debian package;
 # `install-deps.sh web` emscripten, the tools that fetch the web build's
-# library sources, and the headless browser that tests the page.
+# library sources, the browsers that test the page (headless Chromium,
+# Firefox under the virtual display) and Node.js for the Firefox test's driver.
 set -e
 
 PACKAGES="
@@ -26,8 +27,12 @@ dpkg-dev nasm zip wine64
 fi
 if [ "$1" = web ]; then
     PACKAGES="$PACKAGES
-emscripten dpkg-dev chromium chromium-driver python3-selenium
+emscripten dpkg-dev chromium chromium-driver python3-selenium firefox-esr
 "
+    # Debian's Node.js unless one (with its npm) is already installed.
+    if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+        PACKAGES="$PACKAGES nodejs npm"
+    fi
 fi
 if [ "$1" = deb ]; then
     PACKAGES="$PACKAGES
