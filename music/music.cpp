@@ -106,16 +106,26 @@ int streamCallback(SoundStream*, void* buffer, int, void*)
 float currentShowTime(MusicClock* music)
 {
     if (music->frozenTime == 0.0f) {
+        if (music->outputHeld) {
+            FSOUND_SetPaused(music->musicChannel, false);
+            music->outputHeld = false;
+        }
         double ms = FSOUND_Stream_GetTime(music->musicStream);
         music->showTime = (float)(ms / 60000.0 * music->bpm * 0.0625);
         return music->showTime;
     }
-    // Back to the frozen position first, so that the pause replays the held
-    // stretch and the frame's spectrum follows it.
+    // Back to the frozen position first, so that the frame's spectrum
+    // follows it and the show resumes there.
     seekToPattern(*music, music->frozenTime);
-    // A web page cannot sleep without holding up the browser and its sound:
-    // there the time to the next browser frame is the play-on.
-#ifndef __EMSCRIPTEN__
+#ifdef __EMSCRIPTEN__
+    // A web page cannot sleep without holding up the browser: instead of
+    // replaying the held stretch, its sound is held with the show.
+    if (!music->outputHeld) {
+        FSOUND_SetPaused(music->musicChannel, true);
+        music->outputHeld = true;
+    }
+#else
+    // The pause replays the held stretch.
     sleepMs((unsigned)(int)(101.0 + 100.0 * std::sin(clockMs() * PI)));
 #endif
     return music->frozenTime;

@@ -15,6 +15,7 @@ struct MusicClock {
     float frozenTime = 0.0f;         // 0.0: running; anything else: held time
     SoundStream* musicStream = nullptr;
     int musicChannel = -1;           // -1 until the stream plays
+    bool outputHeld = false;         // the sound is held with the show (web page)
     unsigned char* musicImage = nullptr;  // the whole file, kept while the stream lives
 };
 
@@ -31,6 +32,7 @@ void startMusic(MusicClock* music, const char* fileName, float bpm, int loop);
 void loadMusic(MusicClock* music, const char* fileName, int loop);
 // The show time of this moment; while frozen, puts the stream back to the
 // frozen position, lets it play on for 1..201 ms and returns the held time.
+// (A web page holds its sound instead of letting it play on.)
 float currentShowTime(MusicClock* music);
 // The position of pattern p: trunc(p * 16 / bpm * 60000) ms, in float.
 int patternMs(const MusicClock& music, float p);

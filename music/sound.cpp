@@ -6,6 +6,9 @@
 
 #include <SDL.h>
 #include <kiss_fftr.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 #include <mpg123.h>
 #include <sys/types.h>
 
@@ -51,6 +54,17 @@ static SoundStream* playing = nullptr;
 static int lastError = FMOD_ERR_NONE;
 static float spectrum[512];
 static char deviceProblem[512];
+
+// Without an output (a page whose browser gives it no sound) the playing
+// stream runs on the clock instead: from clockFrame at clockTicks, unless
+// held.
+struct OutputlessClock {
+    bool on;
+    bool held;
+    long long frame;
+    Uint64 ticks;
+};
+static OutputlessClock outputless;
 
 const char* soundVersionProblem()
 {
@@ -297,27 +311,95 @@ int FSOUND_Stream_PlayEx(int, SoundStream* stream, void*, bool startPaused)
     playing = stream;
     stream->base = stream->cursor;
     stream->fillCount = 0;
+    outputless.frame = stream->cursor;
+    outputless.ticks = SDL_GetPerformanceCounter();
+    outputless.held = startPaused;
     SDL_UnlockAudioDevice(device);
-    SDL_PauseAudioDevice(device, startPaused ? 1 : 0);
+    SDL_PauseAudioDevice(device, startPaused || outputless.on ? 1 : 0);
     return 0;
+}
+
+// Frame of the outputless clock now; called with the device locked.
+static long long outputlessFrame(const SoundStream* stream)
+{
+    long long frame = outputless.frame;
+    if (!outputless.held) {
+        double seconds = (double)(SDL_GetPerformanceCounter() - outputless.ticks) / (double)SDL_GetPerformanceFrequency();
+        frame += (long long)(seconds * outputRate);
+    }
+    if (frame >= stream->frames)
+        frame = stream->loop && stream->frames > 0 ? frame % stream->frames : stream->frames;
+    return frame;
 }
 
 void FSOUND_SetPaused(int channel, bool paused)
 {
-    if (device && channel >= 0)
-        SDL_PauseAudioDevice(device, paused ? 1 : 0);
+    if (!device || channel < 0)
+        return;
+    if (outputless.on) {
+        SDL_LockAudioDevice(device);
+        if (playing && paused != outputless.held) {
+            outputless.frame = outputlessFrame(playing);
+            outputless.ticks = SDL_GetPerformanceCounter();
+        }
+        outputless.held = paused;
+        SDL_UnlockAudioDevice(device);
+        return;
+    }
+    SDL_PauseAudioDevice(device, paused ? 1 : 0);
 }
 
-// Frames between handing a block to SDL and hearing its first sample: the
-// device's own buffer.
+void soundPlayWithoutOutput()
+{
+    if (!device || outputless.on)
+        return;
+    SDL_PauseAudioDevice(device, 1);
+    SDL_LockAudioDevice(device);
+    if (playing) {
+        // On from what is heard now, or from the start when nothing sounded yet.
+        outputless.frame = playing->fillCount > 0 ? playing->fills[0].start : playing->base;
+        playing->cursor = outputless.frame;
+        playing->base = outputless.frame;
+        playing->fillCount = 0;
+    }
+    outputless.ticks = SDL_GetPerformanceCounter();
+    outputless.on = true;
+    SDL_UnlockAudioDevice(device);
+}
+
+bool soundPlaysWithoutOutput()
+{
+    return outputless.on;
+}
+
+#ifdef __EMSCRIPTEN__
+// What the browser adds after the page's audio: its own buffering and the
+// output device's, in seconds (0 where the browser does not tell).
+EM_JS(double, browserOutputLatency, (), {
+    var context = Module.SDL2 && Module.SDL2.audioContext;
+    if (!context)
+        return 0;
+    var total = (context.baseLatency || 0) + (context.outputLatency || 0);
+    return isFinite(total) && total > 0 && total < 1 ? total : 0;
+});
+#endif
+
+// Seconds between handing a block to SDL and hearing its first sample: the
+// device's own buffer, and in a browser what the browser adds after it.
 static double latencySeconds()
 {
-    return deviceSpec.freq > 0 ? (double)deviceSpec.samples / deviceSpec.freq : 0.0;
+    double latency = deviceSpec.freq > 0 ? (double)deviceSpec.samples / deviceSpec.freq : 0.0;
+#ifdef __EMSCRIPTEN__
+    latency += browserOutputLatency();
+#endif
+    return latency;
 }
 
 // Audible frame of a stream; called with the device locked.
 static long long audibleFrame(const SoundStream* stream)
 {
+    if (stream == playing && outputless.on)
+        return outputlessFrame(stream);
     if (stream != playing || stream->fillCount == 0)
         return stream->base;
     Uint64 now = SDL_GetPerformanceCounter();
@@ -347,7 +429,14 @@ int FSOUND_Stream_GetTime(SoundStream* stream)
         return 0;
     SDL_LockAudioDevice(device);
     long long frame = audibleFrame(stream);
+    // The outputless clock meets the end of a stream here, not on the
+    // audio thread.
+    bool ending = outputless.on && stream == playing && !stream->loop && frame >= stream->frames && !stream->ended;
+    if (ending)
+        stream->ended = true;
     SDL_UnlockAudioDevice(device);
+    if (ending && stream->endCallback)
+        stream->endCallback(stream, nullptr, 0, stream->endUserData);
     return (int)(frame * 1000 / outputRate);
 }
 
@@ -361,6 +450,10 @@ void FSOUND_Stream_SetTime(SoundStream* stream, int ms)
     stream->base = frame;
     stream->fillCount = 0;
     stream->ended = false;
+    if (stream == playing) {
+        outputless.frame = frame;
+        outputless.ticks = SDL_GetPerformanceCounter();
+    }
     SDL_UnlockAudioDevice(device);
 }
 
@@ -460,5 +553,6 @@ void FSOUND_Close()
         device = 0;
     }
     playing = nullptr;
+    outputless = OutputlessClock{};
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }

@@ -46,6 +46,12 @@ void FSOUND_Stream_SetSyncCallback(SoundStream* stream, SoundCallback callback, 
 // Unused: channel (there is only one) and dsp (no effect units).
 int FSOUND_Stream_PlayEx(int channel, SoundStream* stream, void* dsp, bool startPaused);
 void FSOUND_SetPaused(int channel, bool paused);
+// From now on the playing stream runs on the clock instead of the output
+// device (for a page whose browser gives it no sound): the position moves in
+// real time from what was heard last, and seeks, pauses and the end behave
+// as on the device. There is no way back to the device.
+void soundPlayWithoutOutput();
+bool soundPlaysWithoutOutput();
 // Audible position in milliseconds: what was handed to the device minus
 // what is still queued in its buffer.
 int FSOUND_Stream_GetTime(SoundStream* stream);

@@ -139,6 +139,66 @@ TEST_F(SoundLayer, PositionFollowsPlaybackToTheEndOrAroundTheLoop)
     }
 }
 
+// Without an output the stream runs on the clock from where it was heard:
+// the position is the elapsed time (no device buffer to subtract), a pause
+// holds it, a seek moves it, the end calls back once and looping wraps; the
+// device is left alone, and closing the library forgets the mode.
+TEST_F(SoundLayer, WithoutOutputThePositionRunsOnTheClock)
+{
+    for (unsigned mode : {FSOUND_NORMAL, FSOUND_LOOP_NORMAL}) {
+        FSOUND_Stream_Close(stream);
+        endCalls = 0;
+        ASSERT_NO_FATAL_FAILURE(open(mode == FSOUND_NORMAL ? "clock" : "clockloop", sineSamples(440, 0.3, 0.6), mode));
+        int channel = FSOUND_Stream_PlayEx(FSOUND_FREE, stream, nullptr, true);
+        soundPlayWithoutOutput();
+        EXPECT_TRUE(soundPlaysWithoutOutput());
+        waitMs(100);
+        EXPECT_EQ(FSOUND_Stream_GetTime(stream), 0) << "started paused";
+        FSOUND_Stream_SetTime(stream, 200);
+        FSOUND_SetPaused(channel, false);
+        auto start = std::chrono::steady_clock::now();
+        auto elapsedMs = [&] {
+            return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        };
+        waitMs(150);
+        double before = elapsedMs();
+        int position = FSOUND_Stream_GetTime(stream);
+        double after = elapsedMs();
+        EXPECT_GE(position, 200 + before - 5);
+        EXPECT_LE(position, 200 + after + 20);
+
+        FSOUND_SetPaused(channel, true);
+        int held = FSOUND_Stream_GetTime(stream);
+        waitMs(80);
+        EXPECT_EQ(FSOUND_Stream_GetTime(stream), held);
+        FSOUND_SetPaused(channel, false);
+        waitMs(30);
+        EXPECT_GT(FSOUND_Stream_GetTime(stream), held);
+
+        FSOUND_Stream_SetTime(stream, 550);
+        auto seek = std::chrono::steady_clock::now();
+        int wraps = 0, previous = FSOUND_Stream_GetTime(stream);
+        EXPECT_GE(previous, 550);
+        // 0.2 s on: past the end once (a loop is 0.6 s long).
+        while (std::chrono::steady_clock::now() - seek < std::chrono::milliseconds(200)) {
+            waitMs(10);
+            int now = FSOUND_Stream_GetTime(stream);
+            wraps += now < previous;
+            previous = now;
+        }
+        if (mode == FSOUND_NORMAL) {
+            EXPECT_EQ(previous, 600);
+            EXPECT_EQ(endCalls, 1);
+        } else {
+            EXPECT_GE(wraps, 1);
+            EXPECT_EQ(endCalls, 0);
+        }
+        FSOUND_Close();
+        EXPECT_FALSE(soundPlaysWithoutOutput());
+        ASSERT_TRUE(FSOUND_Init(44100, 32, 8));
+    }
+}
+
 // A sine on bin k of the 1024-point transform peaks on k at its amplitude,
 // and the Hann window leaks into the two neighbours only.
 TEST(Spectrum, PeaksOnTheToneAtItsAmplitude)
