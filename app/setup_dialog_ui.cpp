@@ -72,25 +72,29 @@ static void applyDialogStyle()
 }
 
 // The dialog's text face: regular Arial, as fontconfig resolves it, else
-// ImGui's own pixel font.
-static void loadDialogFont()
+// ImGui's own pixel font; rasterised pixelScale times finer than it is
+// shown.
+static void loadDialogFont(float pixelScale)
 {
     std::vector<char> path;
     int faceIndex = 0;
     ImGuiIO& io = ImGui::GetIO();
+    io.FontGlobalScale = 1.0f / pixelScale;
     if (findFontFile("Arial", &path, &faceIndex)) {
         ImFontConfig config;
         config.FontNo = faceIndex;
         config.OversampleH = 3;
         config.OversampleV = 1;
         config.PixelSnapH = true;
-        if (io.Fonts->AddFontFromFileTTF(path.data(), 13.0f, &config))
+        if (io.Fonts->AddFontFromFileTTF(path.data(), 13.0f * pixelScale, &config))
             return;
     }
-    io.Fonts->AddFontDefault();
+    ImFontConfig config;
+    config.SizePixels = 13.0f * pixelScale;
+    io.Fonts->AddFontDefault(&config);
 }
 
-void createDialogContext()
+void createDialogContext(float pixelScale)
 {
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
@@ -98,7 +102,13 @@ void createDialogContext()
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
     applyDialogStyle();
-    loadDialogFont();
+    loadDialogFont(pixelScale > 0 ? pixelScale : 1.0f);
+}
+
+bool dialogRunButtonAt(float x, float y)
+{
+    const DialogRect& r = runButtonRect;
+    return x >= r.x && x < r.x + r.w && y >= r.y && y < r.y + r.h;
 }
 
 static void placeAt(const DialogRect& r)

@@ -13,8 +13,13 @@ constexpr float dialogHeight = 144 * 1.625f;
 
 // The dialog's ImGui context, made current: no settings or log files, dark
 // panels under the splash's colours, the text face regular Arial as
-// fontconfig resolves it, else ImGui's own pixel font.
-void createDialogContext();
+// fontconfig resolves it, else ImGui's own pixel font. pixelScale is the
+// display's pixels per layout pixel (2 on a page at a device pixel ratio of
+// 2): the font is drawn that much finer, at the same size.
+void createDialogContext(float pixelScale = 1.0f);
+
+// Whether (x, y), in the dialog's pixels, lies on "Run".
+bool dialogRunButtonAt(float x, float y);
 
 // One frame of the controls between ImGui::NewFrame and ImGui::Render, with
 // the splash picture as splash: the dialog's result once a button is

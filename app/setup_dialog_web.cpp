@@ -14,13 +14,38 @@
 #include "app/setup_dialog_ui.h"
 #include "app/splash_image.h"
 
-std::vector<DisplayMode> canvasModes()
+int aspectItemForShape(double width, double height)
 {
-    static const int sizes[][2] = {{640, 360}, {640, 480}, {800, 600}, {1024, 768}, {1280, 720}, {1280, 800}, {1920, 1080}};
-    std::vector<DisplayMode> modes;
-    for (const auto& size : sizes)
-        modes.push_back({size[0], size[1], 32, 60});
-    return modes;
+    double shape = height > 0 ? width / height : 16.0 / 9.0;
+    int best = 0;
+    double bestDistance = 1e30;
+    for (int item = 0; item < aspectEntryCount; item++) {
+        float ratio, factor;
+        aspectForItem(item, &ratio, &factor);
+        double distance = shape > ratio ? shape / ratio : ratio / shape;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = item;
+        }
+    }
+    return best;
+}
+
+// The mode list of a page: its picture sizes, modeIndex the position in
+// pagePictureLines.
+static void pageModeEntries(SetupDialogState* state)
+{
+    state->modes.clear();
+    for (int i = 0; i < pagePictureCount; i++) {
+        ModeEntry entry;
+        entry.modeIndex = i;
+        if (pagePictureLines[i] == 0)
+            std::snprintf(entry.text, sizeof entry.text, "This window, sharp");
+        else
+            std::snprintf(entry.text, sizeof entry.text, "%d lines, scaled", pagePictureLines[i]);
+        state->modes.push_back(entry);
+    }
+    state->selectedMode = 0;
 }
 
 // The splash picture as a texture, the binding left as it was.
@@ -55,21 +80,25 @@ static void clearToDialogBackground(int width, int height)
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
-void openWebDialog(WebDialog* dialog, SDL_Window* window, const char* preselect)
+void openWebDialog(WebDialog* dialog, SDL_Window* window, const char* preselect, double windowWidth,
+                   double windowHeight, float pixelScale)
 {
-    std::vector<DisplayMode> modes = canvasModes();
-    initSetupDialog(&dialog->state, modes.data(), (int)modes.size());
+    // The desktop's defaults (Fullscr checked, Loop unchecked), then the
+    // page's own list.
+    const DisplayMode anyMode = {640, 480, 32, 60};
+    initSetupDialog(&dialog->state, &anyMode, 1);
+    pageModeEntries(&dialog->state);
     int width = 0, height = 0;
     if (preselect && std::sscanf(preselect, "%dx%d", &width, &height) == 2)
-        for (size_t i = 0; i < dialog->state.modes.size(); i++)
-            if (modes[dialog->state.modes[i].modeIndex].width == width &&
-                modes[dialog->state.modes[i].modeIndex].height == height)
-                dialog->state.selectedMode = (int)i;
+        for (int i = 0; i < pagePictureCount; i++)
+            if (pagePictureLines[i] == height)
+                dialog->state.selectedMode = i;
+    dialog->state.selectedAspect = aspectItemForShape(windowWidth, windowHeight);
     SDL_SetWindowSize(window, (int)dialogWidth, (int)dialogHeight);
     dialog->splash = splashTexture();
     dialog->firstFrame = true;
 
-    createDialogContext();
+    createDialogContext(pixelScale);
     ImGui_ImplSDL2_InitForOpenGL(window, nullptr);
     ImGui_ImplOpenGL3_Init("#version 300 es");
 }
@@ -86,6 +115,11 @@ int webDialogFrame(WebDialog* dialog, SetupChoices* choices)
 {
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // A browser's clock may give two frames the same time (coarse timers,
+    // virtual time): ImGui needs time to pass.
+    ImGuiIO& frameIo = ImGui::GetIO();
+    if (!(frameIo.DeltaTime > 0.0f))
+        frameIo.DeltaTime = 1.0f / 1000.0f;
     ImGui::NewFrame();
     int result = drawDialog(&dialog->state, choices, (ImTextureID)(intptr_t)dialog->splash, dialog->firstFrame);
     dialog->firstFrame = false;
@@ -95,6 +129,11 @@ int webDialogFrame(WebDialog* dialog, SetupChoices* choices)
                             (int)(io.DisplaySize.y * io.DisplayFramebufferScale.y));
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
     return result;
+}
+
+bool webDialogRunsFullscreen(const WebDialog& dialog, float x, float y)
+{
+    return dialog.state.fullscreenChecked && (x < 0 || dialogRunButtonAt(x, y));
 }
 
 void closeWebDialog(WebDialog* dialog)

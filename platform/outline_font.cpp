@@ -60,14 +60,14 @@ bool findFontFile(const char* pattern, std::vector<char>* path, int* faceIndex)
     return false;
 }
 #elif defined(__EMSCRIPTEN__)
-// A web page has no fonts to look up: its data holds Liberation Sans Bold
-// (Arial's metrics) at /fonts, the one face the program asks for.
+// A web page has no fonts to look up: its data holds Liberation Sans
+// (Arial's metrics), regular and bold, at /fonts.
 bool findFontFile(const char* pattern, std::vector<char>* path, int* faceIndex)
 {
-    static const char file[] = "/fonts/LiberationSans-Bold.ttf";
-    if (!std::strstr(pattern, ":bold"))
-        return false;
-    path->assign(file, file + sizeof file);
+    static const char bold[] = "/fonts/LiberationSans-Bold.ttf";
+    static const char regular[] = "/fonts/LiberationSans-Regular.ttf";
+    const char* file = std::strstr(pattern, ":bold") ? bold : regular;
+    path->assign(file, file + std::strlen(file) + 1);
     *faceIndex = 0;
     return true;
 }

@@ -147,6 +147,11 @@ static bool openWindowWithDepth(int width, int height, int depthBits, const char
     }
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+#ifdef __EMSCRIPTEN__
+    // A page's canvas has as many pixels as the screen shows, not as many
+    // as its layout counts.
+    flags |= SDL_WINDOW_ALLOW_HIGHDPI;
+#endif
     if (fullscreen)
         flags |= SDL_WINDOW_FULLSCREEN;
     hWnd = SDL_CreateWindow(title, fullscreen ? 0 : x, fullscreen ? 0 : y, width, height, flags);

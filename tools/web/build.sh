@@ -20,7 +20,7 @@ mkdir -p "$BUILD"
 echo "$prefix" >"$BUILD/libraries"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$HERE/toolchain.cmake" -DVORN_WEB_PREFIX="$prefix" \
     -DVORN_WEB_PAGE_DIR="$PAGE" -DCMAKE_BUILD_TYPE=Release >/dev/null
-nice -n 10 cmake --build "$BUILD" -j"$JOBS" --target vorn
+nice -n 10 cmake --build "$BUILD" -j"$JOBS" --target vorn-page
 
 rm -rf "$PAGE/licences"
 mkdir -p "$PAGE/licences"

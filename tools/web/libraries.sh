@@ -134,7 +134,7 @@ compile_each() {
     out=$1
     shift
     printf '%s\n' "$@" | $NICE xargs -P"$JOBS" -I{} \
-        sh -c 'emcc -O2 -I../include -c "$1" -o "$2/$(echo "$1" | tr / _).o"' sh {} "$out"
+        sh -c 'emcc -O2 -DNDEBUG -I../include -c "$1" -o "$2/$(echo "$1" | tr / _).o"' sh {} "$out"
 }
 
 build_sdl2() {
@@ -199,7 +199,8 @@ PC
 }
 
 # Dear ImGui has no build of its own: its core goes into a static library
-# with a pkg-config file, and the SDL2 backends are installed as sources
+# with a pkg-config file (without its assertions: a page must not stop on
+# one), and the SDL2 backends are installed as sources
 # (the program compiles them, as it does on Linux).
 build_imgui() {
     src=$SOURCES/imgui
@@ -207,7 +208,7 @@ build_imgui() {
     rm -rf "$out"
     mkdir -p "$out" "$PREFIX/include/imgui/backends" "$PREFIX/share/imgui/backends"
     for f in imgui imgui_draw imgui_tables imgui_widgets; do
-        step "imgui-$f" $NICE em++ $LIB_CFLAGS -std=c++17 -I"$src" -c "$src/$f.cpp" -o "$out/$f.o"
+        step "imgui-$f" $NICE em++ $LIB_CFLAGS -DNDEBUG -std=c++17 -I"$src" -c "$src/$f.cpp" -o "$out/$f.o"
     done
     step imgui-archive emar rcs "$PREFIX/lib/libimgui.a" "$out"/*.o
     cp "$src"/*.h "$PREFIX/include/imgui/"

@@ -1,8 +1,10 @@
-# The web page: vorn.js, vorn.wasm and vorn.data (data/ and the outline
-# font's file, preloaded into the page's file system at /) in
-# VORN_WEB_PAGE_DIR, with index.html made from shell.html beside them.
+# The web page: vorn.js, vorn.wasm and vorn.data (data/ and the font files,
+# preloaded into the page's file system at /) in VORN_WEB_PAGE_DIR, with
+# index.html made from shell.html beside them.
 set(VORN_WEB_PAGE_DIR ${CMAKE_BINARY_DIR}/vorn CACHE PATH "Folder of the web page")
+# Liberation Sans: bold for the outline font, regular for the dialog.
 set(VORN_WEB_FONT /usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf)
+set(VORN_WEB_DIALOG_FONT /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf)
 
 # The dialog on the canvas: ImGui's OpenGL ES 3 renderer, a source file of
 # Debian's Dear ImGui package (the version the library was built from).
@@ -25,8 +27,14 @@ target_link_options(vorn PRIVATE
     -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_SOURCE_DIR}/tools/web/library_funcs.json
     # (SHELL: keeps CMake from merging the repeated option.)
     "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/data@/data"
-    "SHELL:--preload-file ${VORN_WEB_FONT}@/fonts/LiberationSans-Bold.ttf")
+    "SHELL:--preload-file ${VORN_WEB_FONT}@/fonts/LiberationSans-Bold.ttf"
+    "SHELL:--preload-file ${VORN_WEB_DIALOG_FONT}@/fonts/LiberationSans-Regular.ttf")
 file(GLOB VORN_WEB_DATA CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
 set_property(TARGET vorn APPEND PROPERTY LINK_DEPENDS ${VORN_WEB_DATA})
-add_custom_command(TARGET vorn POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/tools/web/shell.html ${VORN_WEB_PAGE_DIR}/index.html)
+# index.html is written after each link (the files' sizes change) and when
+# shell.html does: `vorn-page` is the page as a whole.
+add_custom_command(OUTPUT ${VORN_WEB_PAGE_DIR}/index.html
+    COMMAND ${CMAKE_COMMAND} -DSHELL=${CMAKE_SOURCE_DIR}/tools/web/shell.html -DPAGE=${VORN_WEB_PAGE_DIR}
+        -P ${CMAKE_SOURCE_DIR}/tools/web/index_html.cmake
+    DEPENDS vorn ${CMAKE_SOURCE_DIR}/tools/web/shell.html ${CMAKE_SOURCE_DIR}/tools/web/index_html.cmake)
+add_custom_target(vorn-page ALL DEPENDS ${VORN_WEB_PAGE_DIR}/index.html)
