@@ -16,14 +16,14 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 
-# WebGL 2 on SwiftShader (no GPU needed); sound without a click; nothing
-# fetched from anywhere but the local server.
+# WebGL 2 on SwiftShader (no GPU needed); sound only after a gesture, as
+# for anyone opening the page; nothing fetched from anywhere but the local
+# server.
 CHROMIUM_FLAGS = [
     "--headless=new",
     "--use-gl=angle",
     "--use-angle=swiftshader",
     "--enable-unsafe-swiftshader",
-    "--autoplay-policy=no-user-gesture-required",
     "--no-sandbox",
     "--disable-background-networking",
     "--disable-component-update",
@@ -99,8 +99,8 @@ def wait_for(condition, timeout, step=0.05):
 
 
 def stage(driver):
-    """0 starting, 1 black pause, 2 show, 3 ended; -1 before the program's
-    code is loaded."""
+    """0 starting, 1 black pause, 2 show, 3 ended, 4 the dialog, 5 left at
+    the dialog; -1 before the program's code is loaded."""
     return driver.execute_script("return window.vornReady ? Module._vornStage() : -1")
 
 
@@ -142,12 +142,83 @@ def recorded_frames(driver):
     return driver.execute_script("return window.vornFrames")
 
 
+# The dialog's size in its own pixels; the page may show it smaller.
+DIALOG_SIZE = (324, 234)
+
+
+def canvas_point(driver, x, y):
+    """Where (x, y) of the dialog lies in the page's viewport (CSS pixels)."""
+    box = driver.execute_script(
+        "var r = document.getElementById('canvas').getBoundingClientRect();"
+        "return [r.left, r.top, r.width, r.height];")
+    return (box[0] + x * box[2] / DIALOG_SIZE[0], box[1] + y * box[3] / DIALOG_SIZE[1])
+
+
 def click_canvas(driver, x, y):
-    """A click at (x, y) pixels of the canvas (its top left is 0, 0)."""
+    """A mouse click at (x, y) pixels of the dialog on the canvas (its top
+    left is 0, 0), wherever and however large the page shows it."""
     canvas = driver.find_element(By.ID, "canvas")
     size = canvas.size
     ActionChains(driver).move_to_element_with_offset(
-        canvas, x - size["width"] / 2, y - size["height"] / 2).click().perform()
+        canvas, (x / DIALOG_SIZE[0] - 0.5) * size["width"],
+        (y / DIALOG_SIZE[1] - 0.5) * size["height"]).click().perform()
+
+
+def tap(driver, x, y):
+    """A touch tap at (x, y) of the viewport (touch emulation on)."""
+    point = {"x": x, "y": y, "radiusX": 4, "radiusY": 4, "force": 1, "id": 1}
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchStart", "touchPoints": [point]})
+    time.sleep(0.08)
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+
+
+def tap_canvas(driver, x, y):
+    """A touch tap at (x, y) pixels of the dialog on the canvas."""
+    tap(driver, *canvas_point(driver, x, y))
+
+
+def tap_element(driver, element_id):
+    """A touch tap on the middle of a page element."""
+    box = driver.execute_script(
+        "var r = document.getElementById(arguments[0]).getBoundingClientRect();"
+        "return [r.left + r.width / 2, r.top + r.height / 2];", element_id)
+    tap(driver, *box)
+
+
+def phone(driver, width=390, height=844, ratio=2):
+    """From now on the page is seen as on a phone: a small view at a device
+    pixel ratio of 2 and touch input only."""
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+        "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": True})
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+
+
+def before_page(driver, source):
+    """Runs source in every page loaded from now on, before its scripts."""
+    driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": source})
+
+
+def message(driver):
+    """What the page says (empty when it says nothing)."""
+    return driver.execute_script(
+        "var p = document.getElementById('panel');"
+        "return p && !p.hidden ? document.getElementById('message').textContent : ''")
+
+
+def visible(driver, element_id):
+    return driver.execute_script(
+        "var e = document.getElementById(arguments[0]);"
+        "return !!e && e.offsetParent !== null && !e.closest('[hidden]')", element_id)
+
+
+def console_errors(driver):
+    """The console's errors since the last call."""
+    return [e["message"] for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+
+
+def audio_state(driver):
+    return driver.execute_script(
+        "return Module.SDL2 && Module.SDL2.audioContext ? Module.SDL2.audioContext.state : 'none'")
 
 
 # Where the set-up dialog's controls are on the canvas (its 216 x 144 unit
@@ -156,15 +227,22 @@ def click_canvas(driver, x, y):
 ASPECT_16_9 = (180, 203)
 FULLSCREEN_BOX = (217, 182)
 RUN_BUTTON = (295, 212)
+EXIT_BUTTON = (295, 183)
+
+
+def open_dialog(driver, address, query="", timeout=60):
+    """Loads the page (query: '?mode=WxH' or nothing) and waits for its
+    set-up dialog; False when it does not come."""
+    driver.get(address + query)
+    return bool(wait_for(lambda: stage(driver) == 4, timeout))
 
 
 def start_show(driver, address, size, timeout, shot=None):
-    """Loads the page with the canvas size (WxH) preselected in its set-up
-    dialog, picks 16:9, unchecks "Fullscr", presses "Run" and waits for the show; the
-    seconds from Run to the first frame of the show, or None. With shot, a
-    screenshot of the dialog is written there."""
-    driver.get(address + "?mode=" + size)
-    if not wait_for(lambda: stage(driver) == 4, 60):
+    """Loads the page with the picture size (WxH) preselected in its set-up
+    dialog, picks 16:9, unchecks "Fullscr", presses "Run" and waits for the
+    show; the seconds from Run to the first frame of the show, or None.
+    With shot, a screenshot of the dialog is written there."""
+    if not open_dialog(driver, address, "?mode=" + size):
         return None
     time.sleep(0.5)  # a few frames of the dialog
     if shot:
