@@ -5,7 +5,8 @@ unlimited) and natively (vorn-capture --bench, shader backend on Mesa), in
 one run, side by side. In the page the show plays in real time with its
 music: the figures are the intervals between the browser's frames and the
 time the frame callback itself took, over the frames whose show time lies
-in the span."""
+in the span, with the WebGL calls and draws each frame makes (every method
+call on the WebGL 2 context counts)."""
 
 import os
 import re
@@ -39,7 +40,7 @@ def page_frames(page):
     span = [f for f in frames if FROM <= f[2] < TO]
     # Page Down lands on pattern 8 itself: the span's frames are one run.
     intervals = [b[0] - a[0] for a, b in zip(span, span[1:])]
-    return len(span), intervals, [f[1] for f in span]
+    return len(span), intervals, [f[1] for f in span], [f[3] for f in span], [f[4] for f in span]
 
 
 def native_frame_ms(capture):
@@ -60,7 +61,7 @@ def main():
     args = parser.parse_args()
 
     print("show time %d to %d, %s" % (FROM, TO, SIZE), file=sys.stderr)
-    count, intervals, callbacks = page_frames(os.path.abspath(args.page))
+    count, intervals, callbacks, calls, draws = page_frames(os.path.abspath(args.page))
     if len(intervals) < 2:
         sys.exit("too few frames in the page: %d" % count)
     frames, native = native_frame_ms(os.path.abspath(args.capture))
@@ -76,6 +77,10 @@ def main():
                                            statistics.mean(callbacks), statistics.median(callbacks),
                                            p95(callbacks)))
     print("%-44s %8d %8.1f" % ("native, shader backend on Mesa", frames, native))
+    print("%-44s %8d %8.0f %8.0f %8.0f" % ("chromium: WebGL calls a frame", count, statistics.mean(calls),
+                                           statistics.median(calls), p95(calls)))
+    print("%-44s %8d %8.0f %8.0f %8.0f" % ("chromium: WebGL draws a frame", count, statistics.mean(draws),
+                                           statistics.median(draws), p95(draws)))
     print("page / native: %.1f x (frame interval)" % (statistics.mean(intervals) / native))
 
 

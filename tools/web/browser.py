@@ -114,18 +114,46 @@ def press(driver, key):
 
 
 # Wraps the page's requestAnimationFrame before its scripts run: each frame
-# of the show records its start (ms), how long the callback ran (ms) and the
-# show time it drew.
+# of the show records its start (ms), how long its callbacks ran (ms), the
+# show time it drew, and the WebGL calls and draws made in it (every
+# callback of one browser frame, the program's and the page's, counted as
+# one). Every method of the WebGL 2 context counts as a call.
 FRAME_RECORDER = """
 (function () {
   var raf = window.requestAnimationFrame.bind(window);
+  var gl = { calls: 0, draws: 0 };
+  window.vornGl = gl;
   window.vornFrames = [];
+  var proto = WebGL2RenderingContext.prototype;
+  Object.getOwnPropertyNames(proto).forEach(function (name) {
+    var property = Object.getOwnPropertyDescriptor(proto, name);
+    if (typeof property.value !== "function" || name === "constructor")
+      return;
+    var method = property.value;
+    var draw = /^draw/.test(name);
+    proto[name] = function () {
+      gl.calls++;
+      if (draw)
+        gl.draws++;
+      return method.apply(this, arguments);
+    };
+  });
   window.requestAnimationFrame = function (callback) {
     return raf(function (stamp) {
-      var start = performance.now();
+      var start = performance.now(), calls = gl.calls, draws = gl.draws;
       callback(stamp);
-      if (window.vornReady && Module._vornStage() === 2)
-        window.vornFrames.push([start, performance.now() - start, Module._vornShowTime()]);
+      if (!(window.vornReady && Module._vornStage() === 2))
+        return;
+      var frames = window.vornFrames, last = frames[frames.length - 1];
+      var spent = performance.now() - start;
+      if (last && last[5] === stamp) {
+        last[1] += spent;
+        last[3] += gl.calls - calls;
+        last[4] += gl.draws - draws;
+        last[2] = Module._vornShowTime();
+      } else {
+        frames.push([start, spent, Module._vornShowTime(), gl.calls - calls, gl.draws - draws, stamp]);
+      }
     });
   };
 })();
@@ -138,7 +166,8 @@ def record_frames(driver):
 
 
 def recorded_frames(driver):
-    """[start ms, callback ms, show time] of each frame so far."""
+    """[start ms, callback ms, show time, WebGL calls, draws, stamp] of each
+    frame so far."""
     return driver.execute_script("return window.vornFrames")
 
 
