@@ -31,6 +31,7 @@
 #include "platform/gl_checks.h"
 #include "platform/gl_table.h"
 #include "platform/window.h"
+#include "show/timeline.h"
 
 // Where the run stands, as the page reads it.
 enum PageStage {
@@ -130,8 +131,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vornPlayAgain()
 {
     if (page.stage != PAGE_ENDED)
         return;
-    MusicClock* music = &page.app.music;
     quitRequested = 0;
+    if (page.app.startUp.stage != STARTUP_DONE) {
+        // Ended during start-up: start-up goes on where it was.
+        page.stage = PAGE_STARTING;
+        return;
+    }
+    MusicClock* music = &page.app.music;
     music->frozenTime = 0.0f;
     seekToPattern(*music, 0.0f);
     FSOUND_SetPaused(music->musicChannel, false);
@@ -194,8 +200,10 @@ static void endShow()
     page.stage = PAGE_ENDED;
 }
 
-// A frame of the show; false when the context is lost (the page says so).
-static bool showFrame(App* app)
+// A frame of the show, on a canvas that follows the window when the
+// picture is the window's own size. A GL error is fatal unless the context
+// was lost (the page says so).
+static void showFrame(App* app)
 {
     if (page.pictureLines == 0) {
         // The window's own size follows the window.
@@ -211,7 +219,6 @@ static bool showFrame(App* app)
         fatalError(glErrorName(code));
     // The time show_frame drew: the held one while Pause holds the show.
     page.frameTime = app->music.frozenTime != 0.0f ? app->music.frozenTime : app->music.showTime;
-    return true;
 }
 
 static void webFrame()
