@@ -336,17 +336,15 @@ void FSOUND_SetPaused(int channel, bool paused)
 {
     if (!device || channel < 0)
         return;
-    if (outputless.on) {
-        SDL_LockAudioDevice(device);
-        if (playing && paused != outputless.held) {
-            outputless.frame = outputlessFrame(playing);
-            outputless.ticks = SDL_GetPerformanceCounter();
-        }
-        outputless.held = paused;
-        SDL_UnlockAudioDevice(device);
-        return;
+    SDL_LockAudioDevice(device);
+    if (outputless.on && playing && paused != outputless.held) {
+        outputless.frame = outputlessFrame(playing);
+        outputless.ticks = SDL_GetPerformanceCounter();
     }
-    SDL_PauseAudioDevice(device, paused ? 1 : 0);
+    outputless.held = paused;
+    SDL_UnlockAudioDevice(device);
+    if (!outputless.on)
+        SDL_PauseAudioDevice(device, paused ? 1 : 0);
 }
 
 void soundPlayWithoutOutput()
