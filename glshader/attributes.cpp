@@ -23,25 +23,15 @@ void pushAttrib(SglContext* gl, GLbitfield mask)
     gl->attribStack.push_back(frame);
 }
 
-static bool sameParameters(const TextureParameters& a, const TextureParameters& b)
-{
-    return a.minFilter == b.minFilter && a.magFilter == b.magFilter && a.wrapS == b.wrapS && a.wrapT == b.wrapT;
-}
-
 // The texture group: active unit, bindings, enables, environments, and the
 // parameters of the textures that were bound when it was saved.
 static void restoreTextures(SglContext* gl, const AttribFrame& frame)
 {
     ServerState& s = gl->state;
     s.activeUnit = frame.state.activeUnit;
-    glActiveTexture(GL_TEXTURE0 + s.activeUnit);
     for (int u = 0; u < sglUnitCount; u++) {
         s.units[u] = frame.state.units[u];
-        GLuint name = s.units[u].binding;
-        if (sameParameters(*textureParameters(gl, name), frame.bound[u]))
-            bindUnitTexture(gl, u, name);
-        else
-            sendTextureParameters(gl, u, name, frame.bound[u]);
+        *textureParameters(gl, s.units[u].binding) = frame.bound[u];
     }
 }
 
@@ -99,10 +89,8 @@ void popAttrib(SglContext* gl)
         restoreTextures(gl, frame);
     if (mask & GL_TRANSFORM_BIT)
         s.matrixMode = saved.matrixMode;
-    if (mask & GL_PIXEL_MODE_BIT) {
+    if (mask & GL_PIXEL_MODE_BIT)
         s.readBuffer = saved.readBuffer;
-        glReadBuffer(s.readBuffer);
-    }
 }
 
 void sglPushAttrib(unsigned mask)
@@ -150,8 +138,6 @@ void sglPopClientAttrib()
         c.normalEnabled = frame.state.normalEnabled;
         c.clientUnit = frame.state.clientUnit;
     }
-    if (frame.mask & GL_CLIENT_PIXEL_STORE_BIT) {
+    if (frame.mask & GL_CLIENT_PIXEL_STORE_BIT)
         c.packAlignment = frame.state.packAlignment;
-        glPixelStorei(GL_PACK_ALIGNMENT, c.packAlignment);
-    }
 }

@@ -1,6 +1,7 @@
 // The backend's context on the current OpenGL ES context: making and
-// releasing it, errors, the state queries the program makes, read-back and
-// the entry points it looks up by name.
+// releasing it, errors, the state queries the program makes, read-back
+// (the read buffer and pixel store sent only then) and the entry points it
+// looks up by name.
 #include <cstdio>
 #include <cstring>
 
@@ -35,6 +36,7 @@ bool sglCreateContext()
     initMatrices(gl);
     initRasterState(gl);
     initTextureUnits(gl);
+    forgetEsState(gl);
     initDrawing(gl);
     current = gl;
     return true;
@@ -128,7 +130,6 @@ void sglReadBuffer(unsigned mode)
         return;
     }
     gl->state.readBuffer = mode;
-    glReadBuffer(mode);
 }
 
 void sglPixelStorei(unsigned pname, int param)
@@ -139,7 +140,6 @@ void sglPixelStorei(unsigned pname, int param)
         return;
     }
     gl->client.packAlignment = param;
-    glPixelStorei(pname, param);
 }
 
 void sglReadPixels(int x, int y, int width, int height, unsigned format, unsigned type, void* pixels)
@@ -149,6 +149,8 @@ void sglReadPixels(int x, int y, int width, int height, unsigned format, unsigne
         notImplemented(gl, "glReadPixels in other formats than RGBA bytes");
         return;
     }
+    esReadBuffer(gl, gl->state.readBuffer);
+    esPixelStore(gl, GL_PACK_ALIGNMENT, gl->client.packAlignment);
     glReadPixels(x, y, width, height, format, type, pixels);
 }
 

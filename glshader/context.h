@@ -125,22 +125,55 @@ struct DisplayList {
     std::vector<ListOp> ops;
 };
 
-// A linked program for one combination of texture stages and alpha test.
+// A linked program for one combination of texture stages and alpha test,
+// with the uniform values last sent to it (uniforms are the program's own
+// state: only the backend sets them).
 struct ShaderProgram {
     uint64_t key;
     GLuint program;
     GLint modelViewProjection, textureMatrix[sglUnitCount], alphaReference;
+    bool sent;  // the values below are the program's
+    Mat4 sentModelViewProjection, sentTextureMatrix[sglUnitCount];
+    float sentAlphaReference;
 };
 
-// The fixed-function state last sent to the ES context.
-struct AppliedState {
-    bool valid;
+// What the ES context holds, as far as the backend knows, so that a call
+// that would set a value already there is left out. Unknown values
+// (esUnknown, -1, 0 or valid false) are sent before they are relied on;
+// sglForgetState makes everything unknown.
+constexpr GLuint esUnknown = 0xffffffffu;
+
+struct EsTexture {
+    bool known;  // parameters holds the ES texture's parameters
+    TextureParameters parameters;
+};
+
+struct EsState {
+    bool valid;  // the raster state below is the ES context's
     bool blend, depthTest, cullFace, depthMask, dither;
     GLenum blendSource, blendDestination, depthFunction, cullMode, frontFace;
     bool colourMask[4];
     GLint viewport[4];
+    bool clearValid;  // the clear values below are the ES context's
     float clearColour[4];
     float clearDepth;
+    GLuint program;
+    int activeUnit;
+    GLuint binding[sglUnitCount];
+    std::vector<EsTexture> textures;  // by texture name
+    GLenum readBuffer;
+    GLint packAlignment, unpackAlignment;
+    bool vertexArray;  // the backend's vertex array and buffers are bound and set up
+};
+
+// A buffer written at advancing offsets; when the next write does not fit,
+// its storage is replaced (orphaned: draws already made keep the old one)
+// and writing starts again at its beginning.
+struct StreamBuffer {
+    GLenum target;
+    GLuint buffer;
+    size_t capacity;  // bytes
+    size_t used;      // bytes written since the storage was last replaced
 };
 
 struct SglContext {
@@ -159,9 +192,12 @@ struct SglContext {
     GLuint compiling;                // the list being recorded, 0 for none
 
     std::vector<ShaderProgram> programs;
-    GLuint vertexBuffer, indexBuffer;
-    std::vector<uint32_t> triangles;
-    AppliedState applied;
+    GLuint vertexArray;
+    StreamBuffer vertexStream, indexStream;
+    std::vector<uint32_t> triangles;   // of the primitive being drawn
+    std::vector<Vertex> drawVertices;  // scratch of drawing
+    std::vector<uint32_t> drawIndices;
+    EsState es;
 
     GLenum error;
     std::vector<std::string> reported;  // features refused, each said once
@@ -195,11 +231,35 @@ void popAttrib(SglContext* gl);
 
 // textures.cpp
 void initTextureUnits(SglContext* gl);
+// The backend's parameters of texture name (made on first use).
 TextureParameters* textureParameters(SglContext* gl, GLuint name);
-// Binds name on unit (in the ES context too).
-void bindUnitTexture(SglContext* gl, int unit, GLuint name);
-// Gives texture name the parameters p (restoring an attribute frame).
-void sendTextureParameters(SglContext* gl, int unit, GLuint name, const TextureParameters& parameters);
+
+// es_state.cpp: the ES calls that set a value, left out when it is there.
+void forgetEsState(SglContext* gl);
+void esUseProgram(SglContext* gl, GLuint program);
+void esActiveUnit(SglContext* gl, int unit);
+void esBindTexture(SglContext* gl, int unit, GLuint name);
+// Makes texture name the one of the ES context's active unit, for uploads
+// and copies, choosing a unit that already holds it when there is one.
+void esSelectTexture(SglContext* gl, GLuint name);
+// Texture names just made by glGenTextures: their parameters are the defaults.
+void esTexturesMade(SglContext* gl, int count, const GLuint* names, const TextureParameters& defaults);
+// The unit's texture, with the backend's parameters, bound on the ES unit.
+void esSyncUnit(SglContext* gl, int unit);
+void esReadBuffer(SglContext* gl, GLenum mode);
+// GL_PACK_ALIGNMENT or GL_UNPACK_ALIGNMENT.
+void esPixelStore(SglContext* gl, GLenum pname, GLint value);
+
+// stream.cpp
+void initStreams(SglContext* gl);
+void releaseStreams(SglContext* gl);
+// Binds (and sets up, after the state was forgotten) the vertex array, the
+// vertex buffer and the index buffer.
+void bindVertexArray(SglContext* gl);
+// Writes bytes at the stream's next offset, replacing its storage first
+// when they do not fit; the offset written at. The stream's buffer must be
+// bound (bindVertexArray).
+size_t streamWrite(StreamBuffer* stream, const void* data, size_t bytes);
 
 // vertices.cpp
 void beginPrimitive(SglContext* gl, GLenum mode);
@@ -210,23 +270,18 @@ void emitVertex(SglContext* gl, float x, float y, float z);
 bool appendTriangles(GLenum mode, const uint32_t* indices, uint32_t count, std::vector<uint32_t>* triangles);
 
 // draw.cpp
-// Where a vertex attribute comes from: a float array (data non-null) or one
-// value for every vertex.
-struct AttributeSource {
-    const void* data;
-    GLint size;
-    GLsizei stride;
-    float constant[4];
-};
 constexpr int attributeCount = 2 + sglUnitCount;  // position, colour, coordinates
 void initDrawing(SglContext* gl);
 void releaseDrawing(SglContext* gl);
-// Draws gl->triangles over vertexCount vertices with the current state.
-void drawTriangles(SglContext* gl, const AttributeSource sources[attributeCount], uint32_t vertexCount);
+// Draws triangles with the current state: indexCount indices into
+// vertices, three a triangle, or when indices is null the vertices taken
+// three at a time.
+void drawTriangles(SglContext* gl, const Vertex* vertices, uint32_t vertexCount, const uint32_t* indices,
+                   uint32_t indexCount);
 
 // programs.cpp
 // The program for the current texture stages and alpha test, made on first use.
-const ShaderProgram* programForState(SglContext* gl);
+ShaderProgram* programForState(SglContext* gl);
 void releasePrograms(SglContext* gl);
 
 // lists.cpp

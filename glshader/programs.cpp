@@ -193,7 +193,7 @@ bool linkProgram(ShaderProgram* p, const Stage stages[sglUnitCount], int alphaTe
 
 }  // namespace
 
-const ShaderProgram* programForState(SglContext* gl)
+ShaderProgram* programForState(SglContext* gl)
 {
     Stage stages[sglUnitCount];
     for (int unit = 0; unit < sglUnitCount; unit++) {
@@ -205,12 +205,14 @@ const ShaderProgram* programForState(SglContext* gl)
     // 0 never ... 7 always (the test off is the same as always).
     int alphaTest = gl->state.alphaTest ? (int)(gl->state.alphaFunction - GL_NEVER) : 7;
     uint64_t key = (uint64_t)alphaTest | stageKey(stages[0]) << 3 | stageKey(stages[1]) << 24;
-    for (const ShaderProgram& p : gl->programs)
+    for (ShaderProgram& p : gl->programs)
         if (p.key == key)
             return &p;
-    ShaderProgram p;
+    ShaderProgram p = {};
     p.key = key;
-    if (!linkProgram(&p, stages, alphaTest)) {
+    bool linked = linkProgram(&p, stages, alphaTest);
+    gl->es.program = esUnknown;  // linking may have left another in use
+    if (!linked) {
         recordError(gl, GL_INVALID_OPERATION);
         return nullptr;
     }

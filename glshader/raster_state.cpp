@@ -26,8 +26,6 @@ void initRasterState(SglContext* gl)
     s.frontFace = GL_CCW;
     s.shadeModel = GL_SMOOTH;
     glGetIntegerv(GL_VIEWPORT, s.viewport);
-    gl->applied.valid = false;
-    gl->applied.clearDepth = 1.0f;  // the ES defaults; the clear values are compared alone
 }
 
 template <typename T>
@@ -50,7 +48,7 @@ static void setCapability(GLenum cap, bool on)
 void syncRasterState(SglContext* gl)
 {
     const ServerState& s = gl->state;
-    AppliedState& a = gl->applied;
+    EsState& a = gl->es;
     bool v = a.valid;
     if (changed(&a.blend, s.blend, v))
         setCapability(GL_BLEND, s.blend);
@@ -280,14 +278,15 @@ void sglClear(unsigned mask)
     }
     syncRasterState(gl);
     const ServerState& s = gl->state;
-    AppliedState& a = gl->applied;
+    EsState& a = gl->es;
     bool colour = false;
     for (int i = 0; i < 4; i++)
-        colour |= changed(&a.clearColour[i], s.clearColour[i], true);
+        colour |= changed(&a.clearColour[i], s.clearColour[i], a.clearValid);
     if (colour)
         glClearColor(s.clearColour[0], s.clearColour[1], s.clearColour[2], s.clearColour[3]);
-    if (changed(&a.clearDepth, s.clearDepth, true))
+    if (changed(&a.clearDepth, s.clearDepth, a.clearValid))
         glClearDepthf(s.clearDepth);
+    a.clearValid = true;
     glClear(mask);
 }
 

@@ -41,6 +41,20 @@ bool sglCreateContext();
 void sglDestroyContext();
 void* sglProcAddress(const char* name);
 
+// The backend leaves out every ES call that would set a value the ES
+// context already holds, which it knows because it is the only one to set
+// them. Code that calls OpenGL ES itself on the same context (the web
+// page's dialog, drawn by ImGui's renderer, and anything that makes,
+// binds or deletes GL objects around the backend) must call this after it
+// is done and before the backend draws again: the backend then sends every
+// value again as it needs it.
+void sglForgetState();
+
+// Vertices are streamed through one buffer of this many bytes (64 bytes a
+// vertex), indices through one of a quarter of it; a draw that does not fit
+// in what is left starts a buffer again, one that is larger enlarges it.
+constexpr unsigned long sglVertexStreamBytes = 4ul << 20;
+
 void sglAlphaFunc(unsigned func, float ref);
 void sglBegin(unsigned mode);
 void sglBindTexture(unsigned target, unsigned texture);

@@ -1,4 +1,5 @@
-// Texture units, texture objects and their sampling parameters, uploads
+// Texture units, texture objects and their sampling parameters (sent to the
+// ES context only when a draw samples them: es_state.cpp), uploads
 // (RGBA bytes into RGBA8 or RGB8 storage), copies from the framebuffer, and
 // each unit's environment: MODULATE, or the combiner set-ups the program
 // makes (REPLACE, MODULATE and INTERPOLATE of texture, primary colour and
@@ -33,31 +34,6 @@ TextureParameters* textureParameters(SglContext* gl, GLuint name)
     return &gl->textures[name];
 }
 
-// The ES context's active unit follows the backend's after every call.
-void bindUnitTexture(SglContext* gl, int unit, GLuint name)
-{
-    gl->state.units[unit].binding = name;
-    textureParameters(gl, name);
-    if (unit != gl->state.activeUnit)
-        glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, name);
-    if (unit != gl->state.activeUnit)
-        glActiveTexture(GL_TEXTURE0 + gl->state.activeUnit);
-}
-
-void sendTextureParameters(SglContext* gl, int unit, GLuint name, const TextureParameters& p)
-{
-    *textureParameters(gl, name) = p;
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, p.minFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, p.magFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, p.wrapS);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, p.wrapT);
-    glBindTexture(GL_TEXTURE_2D, gl->state.units[unit].binding);
-    glActiveTexture(GL_TEXTURE0 + gl->state.activeUnit);
-}
-
 static bool unitOf(SglContext* gl, unsigned texture, int* unit)
 {
     if (texture < GL_TEXTURE0 || texture >= GL_TEXTURE0 + sglUnitCount) {
@@ -75,7 +51,6 @@ void sglActiveTexture(unsigned texture)
     if (refusedInList(gl, "glActiveTextureARB") || !unitOf(gl, texture, &unit))
         return;
     gl->state.activeUnit = unit;
-    glActiveTexture(texture);
 }
 
 void sglClientActiveTexture(unsigned texture)
@@ -88,7 +63,10 @@ void sglClientActiveTexture(unsigned texture)
 
 void sglGenTextures(int n, unsigned* textures)
 {
+    SglContext* gl = currentContext();
     glGenTextures(n, textures);
+    if (n > 0)
+        esTexturesMade(gl, n, textures, defaultParameters);
 }
 
 static bool refusedTarget(SglContext* gl, unsigned target, const char* name)
@@ -104,8 +82,10 @@ static bool refusedTarget(SglContext* gl, unsigned target, const char* name)
 void sglBindTexture(unsigned target, unsigned texture)
 {
     SglContext* gl = currentContext();
-    if (!refusedTarget(gl, target, "glBindTexture"))
-        bindUnitTexture(gl, gl->state.activeUnit, texture);
+    if (refusedTarget(gl, target, "glBindTexture"))
+        return;
+    gl->state.units[gl->state.activeUnit].binding = texture;
+    textureParameters(gl, texture);
 }
 
 // RGBA bytes in, as every upload of the program hands them; RGB8 storage
@@ -121,6 +101,7 @@ void sglTexImage2D(unsigned target, int level, int internalFormat, int width, in
         notImplemented(gl, "glTexImage2D of other than RGBA bytes into RGBA8 or RGB8");
         return;
     }
+    esSelectTexture(gl, gl->state.units[gl->state.activeUnit].binding);
     if (internalFormat == GL_RGBA8) {
         glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
         return;
@@ -133,14 +114,14 @@ void sglTexImage2D(unsigned target, int level, int internalFormat, int width, in
         for (size_t i = 0; i < count; i++)
             std::memcpy(&rgb[3 * i], &rgba[4 * i], 3);
     }
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    esPixelStore(gl, GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, level, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  rgb.empty() ? nullptr : rgb.data());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
-// GL_CLAMP (clamping that reaches the border colour) is what the program
-// asks for only on OpenGL below 1.2; this backend reports 1.3.
+// Kept here and sent when a draw samples the texture. GL_CLAMP (clamping
+// that reaches the border colour) is what the program asks for only on
+// OpenGL below 1.2; this backend reports 1.3.
 void sglTexParameteri(unsigned target, unsigned pname, int param)
 {
     SglContext* gl = currentContext();
@@ -166,14 +147,16 @@ void sglTexParameteri(unsigned target, unsigned pname, int param)
         notImplemented(gl, "glTexParameteri(" + std::to_string(pname) + ")");
         return;
     }
-    glTexParameteri(GL_TEXTURE_2D, pname, param);
 }
 
 void sglCopyTexSubImage2D(unsigned target, int level, int xoffset, int yoffset, int x, int y, int width, int height)
 {
     SglContext* gl = currentContext();
-    if (!refusedTarget(gl, target, "glCopyTexSubImage2D"))
-        glCopyTexSubImage2D(GL_TEXTURE_2D, level, xoffset, yoffset, x, y, width, height);
+    if (refusedTarget(gl, target, "glCopyTexSubImage2D"))
+        return;
+    esSelectTexture(gl, gl->state.units[gl->state.activeUnit].binding);
+    esReadBuffer(gl, gl->state.readBuffer);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, level, xoffset, yoffset, x, y, width, height);
 }
 
 static bool isSource(int value)

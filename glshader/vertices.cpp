@@ -82,13 +82,6 @@ void emitVertex(SglContext* gl, float x, float y, float z)
     gl->vertices.push_back(v);
 }
 
-static void arraySource(AttributeSource* source, const void* data, GLint size)
-{
-    source->data = data;
-    source->size = size;
-    source->stride = sizeof(Vertex);
-}
-
 void endPrimitive(SglContext* gl)
 {
     if (!gl->inBegin) {
@@ -101,15 +94,13 @@ void endPrimitive(SglContext* gl)
         notImplemented(gl, "glBegin(" + std::to_string(gl->primitive) + ")");
         return;
     }
-    if (gl->triangles.empty())
-        return;
-    AttributeSource sources[attributeCount] = {};
-    const Vertex& first = gl->vertices[0];
-    arraySource(&sources[0], first.position, 4);
-    arraySource(&sources[1], first.colour, 4);
-    for (int u = 0; u < sglUnitCount; u++)
-        arraySource(&sources[2 + u], first.texCoord[u], 4);
-    drawTriangles(gl, sources, (uint32_t)gl->vertices.size());
+    // Each triangle gets vertices of its own: a primitive of immediate mode
+    // is small, and unindexed it needs no index upload.
+    std::vector<Vertex>& expanded = gl->drawVertices;
+    expanded.resize(gl->triangles.size());
+    for (size_t i = 0; i < gl->triangles.size(); i++)
+        expanded[i] = gl->vertices[gl->triangles[i]];
+    drawTriangles(gl, expanded.data(), (uint32_t)expanded.size(), nullptr, 0);
 }
 
 void sglBegin(unsigned mode)
@@ -288,16 +279,19 @@ static void recordElements(SglContext* gl, GLenum mode, const uint32_t* indices,
     recordListOp(gl, LIST_END, 0);
 }
 
-static void fromArray(AttributeSource* source, const ClientArray& array, const float* current)
+// Element index of an array into dst (components it lacks as OpenGL
+// fills them: 0, 0, 1 for the last), or the current value when the array is
+// off.
+static void fetch(const ClientArray& array, uint32_t index, const float* current, float dst[4])
 {
-    if (array.enabled) {
-        source->data = array.pointer;
-        source->size = array.size;
-        source->stride = array.stride ? array.stride : array.size * (GLsizei)sizeof(float);
-    } else {
-        source->data = nullptr;
-        std::copy(current, current + 4, source->constant);
+    if (!array.enabled) {
+        std::copy(current, current + 4, dst);
+        return;
     }
+    const float defaults[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    std::copy(defaults, defaults + 4, dst);
+    const float* e = element(array, index);
+    std::copy(e, e + array.size, dst);
 }
 
 void sglDrawElements(unsigned mode, int count, unsigned type, const void* indices)
@@ -324,13 +318,23 @@ void sglDrawElements(unsigned mode, int count, unsigned type, const void* indice
         notImplemented(gl, "glDrawElements(" + std::to_string(mode) + ")");
         return;
     }
-    uint32_t last = 0;
-    for (int i = 0; i < count; i++)
-        last = index[i] > last ? index[i] : last;
-    AttributeSource sources[attributeCount] = {};
-    fromArray(&sources[0], c.vertex, nullptr);
-    fromArray(&sources[1], c.colour, gl->state.colour);
-    for (int u = 0; u < sglUnitCount; u++)
-        fromArray(&sources[2 + u], c.texCoord[u], gl->state.texCoord[u]);
-    drawTriangles(gl, sources, last + 1);
+    if (gl->triangles.empty())
+        return;
+    // The arrays' elements from the lowest index used to the highest, in
+    // the one vertex layout.
+    uint32_t lowest = *std::min_element(gl->triangles.begin(), gl->triangles.end());
+    uint32_t highest = *std::max_element(gl->triangles.begin(), gl->triangles.end());
+    std::vector<Vertex>& vertices = gl->drawVertices;
+    vertices.resize(highest - lowest + 1);
+    for (uint32_t i = lowest; i <= highest; i++) {
+        Vertex& v = vertices[i - lowest];
+        fetch(c.vertex, i, nullptr, v.position);
+        fetch(c.colour, i, gl->state.colour, v.colour);
+        for (int u = 0; u < sglUnitCount; u++)
+            fetch(c.texCoord[u], i, gl->state.texCoord[u], v.texCoord[u]);
+    }
+    for (uint32_t& i : gl->triangles)
+        i -= lowest;
+    drawTriangles(gl, vertices.data(), (uint32_t)vertices.size(), gl->triangles.data(),
+                  (uint32_t)gl->triangles.size());
 }
