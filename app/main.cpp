@@ -27,6 +27,8 @@ static const char* const helpFooter =
     "                            that opens); dummy plays the show without sound\n"
     "  VORN_GL_BACKEND           how the show is drawn: fixed (default, the system's fixed-function OpenGL)\n"
     "                            or shader (generated shaders on OpenGL ES 3.0)\n"
+    "  VORN_VSYNC                1 (default): each frame is shown at the display's next refresh; 0: frames\n"
+    "                            as fast as they are drawn, torn (for timing the show)\n"
     "\n"
     "The soundtrack and images are read from data/ in the working folder, else beside the program or in a\n"
 #ifdef _WIN32

@@ -186,16 +186,35 @@ static bool openWindowWithSomeDepth(int width, int height, int depthBits, const 
     return false;
 }
 
-// Makes the new context current without vsync, starts the GL backend on it
-// and reads the size granted.
-static bool makeWindowCurrent(Display* display)
+// Makes the new context current, starts the GL backend on it, sets the
+// swap interval (vsync on or off) and reads the size granted.
+static bool makeWindowCurrent(Display* display, bool vsync)
 {
     if (SDL_GL_MakeCurrent(hWnd, hRC) != 0 || !startGlBackend())
         return false;
-    SDL_GL_SetSwapInterval(0);
+    // Adaptive sync where the driver offers it (a late frame is shown at
+    // once instead of a whole refresh later), else one swap per refresh.
+    if (!vsync || SDL_GL_SetSwapInterval(-1) != 0)
+        SDL_GL_SetSwapInterval(vsync ? 1 : 0);
     // The system may not grant the mode (virtual displays, Wayland).
     SDL_GL_GetDrawableSize(hWnd, &display->width, &display->height);
     return true;
+}
+
+bool vsyncWanted()
+{
+    const char* value = SDL_getenv("VORN_VSYNC");
+    if (!value || !*value || std::string(value) == "1")
+        return true;
+    if (std::string(value) == "0")
+        return false;
+    fatalError(("VORN_VSYNC must be 1 (vertical sync, the default) or 0 (none), not '" + std::string(value) + "'.")
+                   .c_str());
+}
+
+int swapInterval()
+{
+    return SDL_GL_GetSwapInterval();
 }
 
 SDL_Window* createWindow(Display* display, int displayModeIndex, int fullscreen, int depthBits, const char* title,
@@ -217,13 +236,14 @@ SDL_Window* createWindow(Display* display, int displayModeIndex, int fullscreen,
 #endif
     currentWindowProcedure = windowProcedure;
     windowProcedureUser = user;
+    bool vsync = vsyncWanted();
 
     if (!openWindowWithSomeDepth(display->width, display->height, depthBits, title, x, y, fullscreen,
                                  displayModeIndex < 0 ? nullptr : &sdlMode))
         return nullptr;
     showCursor(!fullscreen);
     SDL_ShowWindow(hWnd);
-    if (!makeWindowCurrent(display))
+    if (!makeWindowCurrent(display, vsync))
         return nullptr;
 #ifndef __EMSCRIPTEN__
     // (A page cannot wait without holding up the browser.)
@@ -240,7 +260,7 @@ SDL_Window* createHiddenWindow(Display* display, int width, int height, int dept
     currentWindowProcedure = nullptr;
     if (!openWindowWithSomeDepth(width, height, depthBits, title, 0, 0, 0, nullptr))
         return nullptr;
-    return makeWindowCurrent(display) ? hWnd : nullptr;
+    return makeWindowCurrent(display, false) ? hWnd : nullptr;
 }
 
 SDL_Window* platformWindow()

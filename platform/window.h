@@ -38,13 +38,15 @@ typedef void (*WindowProcedure)(const SDL_Event& event, void* user);
 // context current (depth 32, else 24, else 16 bits) and returns the window,
 // or null on any failure; display's size is then the drawable size granted.
 // The context is a compatibility one for the fixed-function backend, OpenGL
-// ES 3.0 for the shader backend (currentGlBackend).
+// ES 3.0 for the shader backend (currentGlBackend). Swaps wait for the
+// display's refresh (adaptive where the driver offers it) unless
+// vsyncWanted() says otherwise.
 SDL_Window* createWindow(Display* display, int displayModeIndex, int fullscreen, int depthBits, const char* title,
                          int x, int y, WindowProcedure windowProcedure, void* user);
 // Opens a window of width x height that is never shown, with the same
 // context and depth fallback as createWindow, and makes the context current
 // (display's size is then the size granted); for rendering without a
-// screen. Null on any failure.
+// screen, so its swaps never wait. Null on any failure.
 SDL_Window* createHiddenWindow(Display* display, int width, int height, int depthBits, const char* title);
 // The window createWindow or createHiddenWindow made; null when none is open.
 SDL_Window* platformWindow();
@@ -52,6 +54,14 @@ SDL_Window* platformWindow();
 void dispatchEvent(const SDL_Event& event);
 // Takes one pending event without waiting; false when none is pending.
 bool pollEvent(SDL_Event* event);
+
+// False when the environment variable VORN_VSYNC is 0 (swaps as fast as
+// frames come: for benchmarks), true when it is 1, empty or unset; any
+// other value is a fatal error that names it.
+bool vsyncWanted();
+// The swap interval of the current context as the driver reports it: 0
+// without vertical sync, 1 with it, -1 adaptive.
+int swapInterval();
 
 void swapBuffers();
 void sleepMs(unsigned milliseconds);
