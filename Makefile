@@ -10,7 +10,7 @@ FUZZ_TARGETS = jpeg mp3 blur_atlas
 JOBS       ?= 2
 SOAK_MINUTES ?= 10
 
-.PHONY: deps build run test references mutate bench asan fuzz soak tune images readme-strip windows test-windows web serve test-web bench-web deb test-deb clean
+.PHONY: deps build run test references mutate bench bench-compare gpu-check asan fuzz soak tune images readme-strip windows test-windows web serve test-web bench-web deb test-deb clean
 
 deps:
 	@sh tools/install-deps.sh
@@ -53,6 +53,12 @@ mutate: deps
 # Benchmarks; pass Google Benchmark flags with BENCH_ARGS="--benchmark_filter=iso".
 bench: build
 	./$(BUILD)/bench/vorn_bench $(BENCH_ARGS)
+
+# Frames per second of version 1.0.0 (the tag v1.0.0) beside the current
+# tree: vorn-capture --bench of both, interleaved, built in build-compare/.
+# BENCH_COMPARE_ARGS="--rounds 9" etc. (tools/bench_compare.py --help).
+bench-compare: deps
+	python3 tools/bench_compare.py --jobs $(JOBS) $(BENCH_COMPARE_ARGS)
 
 # The tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps
