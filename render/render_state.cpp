@@ -79,16 +79,24 @@ void applyRenderFlags(RenderFlags flags)
     }
 }
 
-void setViewport(const View& view, RenderFlags flags)
+void viewportRect(const View& view, RenderFlags flags, int rect[4])
 {
     if (flags & RF_OFFSCREEN) {
-        glViewport(0, 0, offscreenWidth, offscreenHeight);
+        rect[0] = 0, rect[1] = 0, rect[2] = offscreenWidth, rect[3] = offscreenHeight;
         return;
     }
     const Display& display = *view.display;
-    int y = (int)((float)display.height * (1.0f - display.aspectFactor) * 0.5f);
-    int height = (int)((float)display.height * display.aspectFactor);
-    glViewport(0, y, display.width, height);
+    rect[0] = 0;
+    rect[1] = (int)((float)display.height * (1.0f - display.aspectFactor) * 0.5f);
+    rect[2] = display.width;
+    rect[3] = (int)((float)display.height * display.aspectFactor);
+}
+
+void setViewport(const View& view, RenderFlags flags)
+{
+    int rect[4];
+    viewportRect(view, flags, rect);
+    glViewport(rect[0], rect[1], rect[2], rect[3]);
 }
 
 void clearFrame(const View& view)

@@ -33,6 +33,8 @@ constexpr int offscreenHeight = 256;
 // Viewport of the picture area (full width, 16:9 height centred vertically,
 // the letterbox bars outside) or, with RF_OFFSCREEN, of the work area.
 void setViewport(const View& view, RenderFlags flags);
+// That viewport as x, y, width, height in window pixels.
+void viewportRect(const View& view, RenderFlags flags, int rect[4]);
 // 2D projection -1..1 on the picture area or, with RF_OFFSCREEN, the work
 // area, over the view's depth range (0.1 .. 10 when not chosen yet).
 void setOrtho(View& view, RenderFlags flags);

@@ -1,6 +1,7 @@
 // Drawing conventions the scenes share: the fade ramp, the 2D overlay mode,
 // a texture drawn over the whole view, and texture-matrix scrolling.
 #pragma once
+#include "render/covered_quad.h"
 #include "render/render_flags.h"
 #include "render/view.h"
 
@@ -20,7 +21,9 @@ void overlay_begin(View& view, RenderFlags flags);
 // RF_OFFSCREEN) at colour (alpha, alpha, alpha, alpha), blended as the
 // first of RF_ADD, RF_INVMUL, RF_MUL, RF_ALPHA, RF_SCREEN in flags says.
 // The record's texture-coordinate scale applies, so a (1, -1, 1) record
-// shows flipped. The render state is restored afterwards.
+// shows flipped. The render state is restored afterwards. Under a blend
+// that a zero texel leaves the picture unchanged by (all but RF_MUL and no
+// blend), only the parts over texels that are not zero are drawn.
 void fullscreen_texture(View& view, const Texture* texture, float alpha, RenderFlags flags);
 
 // Loads the texture matrix (from identity) with translate(sx, sy) x
@@ -28,3 +31,6 @@ void fullscreen_texture(View& view, const Texture* texture, float alpha, RenderF
 // translate(-0.5, -0.5): the texture scaled and turned about its centre,
 // then moved. Leaves the matrix mode at modelview.
 void scrollTextureMatrix(float sx, float sy, float kx, float ky, float degrees);
+// Where the flipped fullscreen quad samples under scrollTextureMatrix(sx,
+// sy, kx, ky, 0).
+TextureSpan scrolledSpan(float sx, float sy, float kx, float ky);

@@ -7,9 +7,10 @@
 #include <algorithm>
 
 #include "platform/gl_api.h"
-#include "render/fullscreen_quad.h"
+#include "render/covered_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
+#include "render/texel_coverage.h"
 #include "show/hits.h"
 #include "show/overlay.h"
 
@@ -30,10 +31,13 @@ static void drawTextLayer(View& view, const Texture* texture, const TextLayer& l
     applyRenderFlags(RF_INVMUL);
     bindTexture(texture, RF_INVMUL);
     overlay_begin(view, RF_INVMUL);
-    scrollTextureMatrix(layer.sx0 + layer.sxt * t, layer.sy0 + layer.syt * t, layer.kx, layer.ky, 0.0f);
+    float sx = layer.sx0 + layer.sxt * t, sy = layer.sy0 + layer.syt * t;
+    scrollTextureMatrix(sx, sy, layer.kx, layer.ky, 0.0f);
     float k = fadeRamp(t, layer.start) * layer.peak;
     glColor4f(k, k, k, k);
-    fullscreenQuadFlipped(view);
+    // Black texels darken nothing: only the blocks with writing are drawn.
+    fullscreenQuadOverCoverage(view, 0, texture, RF_INVMUL, 0.0f, 1.0f, 1.0f, 0.0f,
+                               scrolledSpan(sx, sy, layer.kx, layer.ky), COVER_COLOUR);
     popRenderState();
 }
 

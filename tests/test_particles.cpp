@@ -37,7 +37,7 @@ Texture* makeTestAtlas()
                 for (int x = (int)(128 * r[0]); x < (int)(128 * r[2]); x++)
                     std::copy(colour, colour + 4, &texels[((size_t)y * 256 + x + image * 128) * 4]);
         }
-    Texture* texture = new Texture{0, 0.25f, 0.5f, 0.5f, 256, 128, RF_NOMIPMAP, 2};
+    Texture* texture = new Texture{0, 0.25f, 0.5f, 0.5f, 256, 128, RF_NOMIPMAP, 2, nullptr};
     glGenTextures(1, &texture->name);
     glBindTexture(GL_TEXTURE_2D, texture->name);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 256, 128, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());

@@ -21,8 +21,11 @@ Texture* finishTexture(int width, int height, uint8_t* pixels, float scaleS, flo
     glBindTexture(GL_TEXTURE_2D, texture->name);
     if (texture->flags & RF_NOMIPMAP)
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    else
-        uploadTexture(width, height, pixels);
+    else {
+        auto coverage = std::make_shared<TexelCoverage>();
+        uploadTexture(width, height, pixels, coverage.get());
+        texture->coverage = coverage;
+    }
     std::free(pixels);
     return texture;
 }

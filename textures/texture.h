@@ -10,7 +10,8 @@
 
 // Uploads level 0 and a gamma-aware windowed-sinc mipmap chain down to 1 x 1
 // into the texture bound on the active unit. Overwrites pixels (RGBA bytes).
-void uploadTexture(int width, int height, uint8_t* pixels);
+// With coverage, records there where each level's texels are not zero.
+void uploadTexture(int width, int height, uint8_t* pixels, TexelCoverage* coverage = nullptr);
 
 // The 16 normalised taps of the mipmap reduction filter, centred between
 // taps 7 and 8.
@@ -22,8 +23,8 @@ void unpackChannel(float* destination, const uint8_t* source, int stride, int co
 
 // The steps every texture constructor shares once its RGBA buffer is filled:
 // a new record with flags masked by RF_CREATE_MASK, a GL name, one RGBA8
-// level with RF_NOMIPMAP or the filtered chain otherwise. Frees pixels,
-// which must come from malloc.
+// level with RF_NOMIPMAP or the filtered chain and its coverage otherwise.
+// Frees pixels, which must come from malloc.
 Texture* finishTexture(int width, int height, uint8_t* pixels, float scaleS, float scaleT, float scaleR,
                        RenderFlags flags, int frameLayout);
 

@@ -212,8 +212,21 @@ static void reduceRow(const float* kernel, const float* in, int w, int outWidth,
     }
 }
 
-void uploadTexture(int width, int height, uint8_t* pixels)
+// log2 of the larger side, plus one: the levels of a chain down to 1 x 1.
+static int chainLevels(int width, int height)
 {
+    int levels = 1;
+    for (int w = width, h = height; w > 1 || h > 1; w /= 2, h /= 2)
+        levels++;
+    return levels;
+}
+
+void uploadTexture(int width, int height, uint8_t* pixels, TexelCoverage* coverage)
+{
+    if (coverage) {
+        coverageStart(coverage, width, height, chainLevels(width, height));
+        coverageMarkLevel(coverage, 0, pixels);
+    }
     const float* kernel = reductionKernel();
     int w = width, h = height;
     // The first block starts at the aligned cursor: it is the release mark.
@@ -257,6 +270,8 @@ void uploadTexture(int width, int height, uint8_t* pixels)
         w = newW;
         h = newH;
         glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+        if (coverage)
+            coverageMarkLevel(coverage, level, pixels);
         level++;
     } while (w > 1 || h > 1);
 
