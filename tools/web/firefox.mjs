@@ -246,8 +246,8 @@ async function startShow(page, address, out) {
 const movesOn = (page, from, timeout) => waitFor(async () => (await showTime(page)) > from, timeout);
 
 // Waits for the show time to move; where it does not, clicks the page's
-// "Play without sound" once it shows. How the show came to run ("web audio",
-// "without sound") or why not.
+// "Play without sound" once it shows. {ok, how}: how the show came to run,
+// with Web Audio or without sound, or why it did not.
 async function getShowRunning(page) {
   const first = await showTime(page);
   const offered = async () => {
@@ -255,10 +255,10 @@ async function getShowRunning(page) {
     return button && (await button.isVisible()) ? button : null;
   };
   const moved = await waitFor(async () => ((await showTime(page)) > first ? "moved" : await offered()), SOUND_WAIT);
-  if (moved === "moved") return { ok: true, how: "web audio" };
+  if (moved === "moved") return { ok: true, how: "sound: Web Audio" };
   if (!moved) return { ok: false, how: `show time stays at ${first} and no "Play without sound" is offered` };
   await moved.click();
-  if (await movesOn(page, await showTime(page), 10)) return { ok: true, how: "without sound" };
+  if (await movesOn(page, await showTime(page), 10)) return { ok: true, how: 'sound: none, "Play without sound" pressed' };
   return { ok: false, how: `show time stays at ${await showTime(page)} after "Play without sound"` };
 }
 
@@ -339,6 +339,7 @@ async function run(args, checks) {
       headless: false,
       args: ["--width=1400", "--height=900"],
       extraPrefsFirefox: firefoxPrefs(proxy.address().port),
+      env: { ...process.env, MOZ_REMOTE_SETTINGS_DEVTOOLS: "1" },
       protocolTimeout: 60000,
     });
     const page = (await browser.pages())[0];
@@ -357,13 +358,12 @@ async function run(args, checks) {
       const running = await getShowRunning(page);
       const context = await page.evaluate(() =>
         Module.SDL2 && Module.SDL2.audioContext ? Module.SDL2.audioContext.state : "none");
-      checks.check("the show runs", running.ok, `${running.how}, audio context ${context}`);
-      console.log(`sound: ${running.how} (audio context ${context})`);
+      checks.check("the show runs", running.ok, `${running.how}; audio context ${context}`);
       if (running.ok) {
         const times = await watchShowTime(page, PLAY_SECONDS);
         const back = times.findIndex((t, i) => i > 0 && t < times[i - 1]);
         checks.check("the show time runs forward", back < 0 && times.at(-1) > times[0],
-          `${times[0]} to ${times.at(-1)} in ${PLAY_SECONDS} s` +
+          `t = ${times[0].toFixed(3)} to ${times.at(-1).toFixed(3)} in ${PLAY_SECONDS} s` +
           (back >= 0 ? `, back from ${times[back - 1]} to ${times[back]}` : ""));
         progress(`holding t = ${MOMENT}`);
         const held = await holdAt(page, MOMENT);
