@@ -25,6 +25,7 @@
 #include "app/setup_dialog_web.h"
 #include "app/window_procedure.h"
 #include "base/fatal.h"
+#include "glshader/shader_gl.h"
 #include "music/music.h"
 #include "music/sound.h"
 #include "platform/gl_api.h"
@@ -151,6 +152,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void vornPlayAgain()
 static void runChoices()
 {
     closeWebDialog(&page.dialog);
+    // The dialog drew on the context around the shader backend.
+    sglForgetState();
     App& app = page.app;
     page.pictureLines = pagePictureLines[app.choices.displayModeIndex];
     app.display.aspectRatio = app.choices.aspectRatio;
