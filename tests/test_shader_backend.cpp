@@ -498,6 +498,84 @@ void cameraScene()
     glEnd();
 }
 
+// Quads in a row, each drawn after one value changed that the shader
+// backend might keep from the draw before, most of them then changed back:
+// the alpha reference under one program, the texture matrix, the
+// model-view matrix, a texture's filter and wrap, the blend function, the
+// textures of two units swapped, a texture uploaded again while the other
+// unit is active, a copy into a texture bound on the other unit.
+void cacheScene()
+{
+    ortho2D();
+    GLuint a = makeTexture(8, 8, false);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    GLuint b = makeTexture(4, 4, false);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glEnable(GL_TEXTURE_2D);
+    int cell = 0;
+    auto quad = [&cell](float r = 1.0f, float alpha = 1.0f) {
+        float x = -1.0f + 0.25f * (float)(cell % 8), y = 1.0f - 0.5f * (float)(cell / 8 + 1);
+        glColor4f(r, 1.0f, 1.0f, alpha);
+        texturedQuad(x + 0.01f, y + 0.02f, x + 0.24f, y + 0.48f, -0.19f, -0.27f, 1.31f, 1.13f);
+        cell++;
+    };
+    glEnable(GL_ALPHA_TEST);
+    // A quarter level above a texel's alpha, so that Mesa's 8-bit alpha
+    // test and the shader's compare alike.
+    for (float reference : {64.25f, 160.25f, 64.25f}) {
+        glAlphaFunc(GL_GREATER, reference / 255.0f);
+        quad();
+    }
+    glDisable(GL_ALPHA_TEST);
+    for (float shift : {0.0f, 0.3f, 0.0f}) {
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glTranslatef(shift, 0.0f, 0.0f);
+        glMatrixMode(GL_MODELVIEW);
+        quad();
+    }
+    for (float shift : {0.02f, 0.0f}) {
+        glLoadIdentity();
+        glTranslatef(0.0f, shift, 0.0f);
+        quad();
+    }
+    glBindTexture(GL_TEXTURE_2D, b);
+    for (GLint wrap : {GL_REPEAT, (GLint)textureClampMode, GL_REPEAT}) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, wrap == GL_REPEAT ? GL_NEAREST : GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+        quad();
+    }
+    glEnable(GL_BLEND);
+    for (GLenum destination : {GL_ONE, GL_ZERO, GL_ONE}) {
+        glBlendFunc(GL_SRC_ALPHA, destination);
+        quad(0.5f, 0.7f);
+    }
+    glDisable(GL_BLEND);
+
+    pglActiveTextureARB(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    for (int swap = 0; swap < 3; swap++) {
+        pglActiveTextureARB(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, swap == 1 ? b : a);
+        pglActiveTextureARB(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, swap == 1 ? a : b);
+        quad();
+    }
+    // Unit 1 active, holding b: a new image for b; then a copy into a,
+    // bound on unit 0, made from unit 0.
+    makeTexture(4, 4, false);
+    glBindTexture(GL_TEXTURE_2D, b);
+    quad();
+    pglActiveTextureARB(GL_TEXTURE0);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 20, 40, 8, 8);
+    quad();
+    pglActiveTextureARB(GL_TEXTURE1);
+    glDisable(GL_TEXTURE_2D);
+    pglActiveTextureARB(GL_TEXTURE0);
+    quad();
+}
+
 // Calls outside the subset: harmless on the fixed-function backend, an
 // error on the shader backend.
 void leftOutScene()
@@ -547,6 +625,11 @@ TEST(ShaderBackend, CopiesTheFramebufferIntoTextures)
 TEST(ShaderBackend, ProjectsThroughTheGluCamera)
 {
     expectSamePicture(cameraScene);
+}
+
+TEST(ShaderBackend, SendsEveryChangeBetweenDraws)
+{
+    expectSamePicture(cacheScene);
 }
 
 TEST(ShaderBackend, RefusesWhatItLeavesOut)
