@@ -210,9 +210,7 @@ ShaderProgram* programForState(SglContext* gl)
             return &p;
     ShaderProgram p = {};
     p.key = key;
-    bool linked = linkProgram(&p, stages, alphaTest);
-    gl->es.program = esUnknown;  // linking may have left another in use
-    if (!linked) {
+    if (!linkProgram(&p, stages, alphaTest)) {
         recordError(gl, GL_INVALID_OPERATION);
         return nullptr;
     }

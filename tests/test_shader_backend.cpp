@@ -564,8 +564,10 @@ void cacheScene()
     }
     // Unit 1 active, holding b: a new image for b; then a copy into a,
     // bound on unit 0, made from unit 0.
-    makeTexture(4, 4, false);
-    glBindTexture(GL_TEXTURE_2D, b);
+    std::vector<uint8_t> stripes(4 * 4 * 4);
+    for (size_t i = 0; i < stripes.size(); i++)
+        stripes[i] = (uint8_t)(i % 8 < 4 ? 250 : 40 + 7 * i);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, stripes.data());
     quad();
     pglActiveTextureARB(GL_TEXTURE0);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 20, 40, 8, 8);

@@ -362,15 +362,16 @@ void quadInCell(int cell)
     colouredQuad(corners[0][0], corners[0][1], corners[2][0], corners[2][1], rgb[0], rgb[1], rgb[2]);
 }
 
-// One glDrawElements over arrays of vertexCount vertices (the elements
-// between them placed outside the window) whose first four and last four
-// make the quads of two cells, each quad's two triangles given repeats
-// times: the draw streams vertexCount vertices and 12 x repeats indices.
+// One glDrawElements over arrays of vertexCount vertices (the others placed
+// outside the window) whose elements 2 to 5 and last four make the quads
+// of two cells, each quad's two triangles given repeats times: the draw
+// streams vertexCount - 2 vertices (the elements the indices span) and
+// 12 x repeats indices.
 void arrayQuadsInCells(int vertexCount, int cellA, int cellB, int repeats)
 {
     std::vector<float> positions((size_t)vertexCount * 3, -100.0f), colours((size_t)vertexCount * 4, 0.0f);
     const int cells[2] = {cellA, cellB};
-    const uint32_t firsts[2] = {0, (uint32_t)vertexCount - 4};
+    const uint32_t firsts[2] = {2, (uint32_t)vertexCount - 4};
     std::vector<uint32_t> indices;
     for (int q = 0; q < 2; q++) {
         float rgb[3], corners[4][2];
@@ -417,11 +418,11 @@ TEST(ShaderCache, DrawsRightAcrossWrappedAndEnlargedStreams)
     quadInCell(5);
     arrayQuadsInCells(vertices * 11 / 10, 6, 7, 1);  // larger than the buffer
     quadInCell(8);
-    arrayQuadsInCells(8, 9, 10, indices / 12 * 11 / 10);  // more indices than their buffer holds
+    arrayQuadsInCells(10, 9, 10, indices / 12 * 11 / 10);  // more indices than their buffer holds
     quadInCell(11);
-    arrayQuadsInCells(8, 12, 13, indices / 12);  // the index buffer starts again
+    arrayQuadsInCells(10, 12, 13, indices / 12);  // the index buffer starts again
     quadInCell(14);
-    arrayQuadsInCells(8, 15, 16, 1);
+    arrayQuadsInCells(10, 15, 16, 1);
     EXPECT_EQ(sglGetError(), (unsigned)GL_NO_ERROR);
 
     Picture picture = readWindow();
