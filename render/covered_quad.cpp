@@ -1,4 +1,4 @@
-// Fullscreen quads cut along a texture's blocks, the empty ones left out.
+// Fullscreen quads cut along the cells of a texture's coverage, the empty ones left out.
 #include "render/covered_quad.h"
 
 #include <cmath>
@@ -58,8 +58,8 @@ void fullscreenQuadOverCoverage(const View& view, RenderFlags areaFlags, const T
     static std::vector<BlockStrip> columns, rows;
     columns.resize((size_t)width);
     rows.resize((size_t)height);
-    int columnCount = blockStrips(width, span.s0, span.su / width, coverage->width, coverageBlockTexels, columns.data());
-    int rowCount = blockStrips(height, span.t0, span.tv / height, coverage->height, coverageBlockTexels, rows.data());
+    int columnCount = blockStrips(width, span.s0, span.su / width, coverage->width, coverageCellTexels, columns.data());
+    int rowCount = blockStrips(height, span.t0, span.tv / height, coverage->height, coverageCellTexels, rows.data());
 
     float z = view.viewNear + 0.001f;
     bool drawing = false;
@@ -81,13 +81,12 @@ void fullscreenQuadOverCoverage(const View& view, RenderFlags areaFlags, const T
         glTexCoord2f(sa, tb);
         glVertex3f(xa, yb, z);
     };
-    const CoverageGrid& blocks = coverage->blocks;
     for (int r = 0; r < rowCount; r++) {
         const BlockStrip& row = rows[(size_t)r];
         int runStart = -1;
         for (int c = 0; c <= columnCount; c++) {
-            bool on = c < columnCount && coverageAny(blocks, firstLevel, lastLevel, columns[(size_t)c].block, row.block,
-                                                     columns[(size_t)c].block + 1, row.block + 1, what);
+            bool on = c < columnCount &&
+                      coverageAny(*coverage, firstLevel, lastLevel, columns[(size_t)c].block, row.block, what);
             if (on && runStart < 0)
                 runStart = columns[(size_t)c].first;
             if (!on && runStart >= 0) {

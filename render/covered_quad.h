@@ -2,9 +2,9 @@
 // where a zero texel keeps the framebuffer as it was (adding, darkening by
 // the source colour, screening), the parts of a quad whose every fragment
 // samples zero texels need not be drawn: the quad is cut on the pixel grid
-// into rectangles along the texture's 32 x 32 blocks, and only those over
-// blocks with something in them are drawn, each pixel once, at the texture
-// coordinates the whole quad gives it.
+// into rectangles along the cells of the texture's coverage (8 x 8 texels),
+// and only those over cells with something in them are drawn, each pixel
+// once, at the texture coordinates the whole quad gives it.
 #pragma once
 #include <cstdint>
 
@@ -23,15 +23,15 @@ struct TextureSpan {
 // Draws the quad of fullscreenQuad(view, 0, 0, s0, t0, s1, t1) on the area
 // areaFlags chooses (the picture area, or the work area with RF_OFFSCREEN),
 // as the rectangles whose pixels sample, at the mipmap levels the span's
-// scale selects, a block of texture (bound with textureFlags) that holds
-// one of the COVER_* bits of `what`. A texture without coverage gets the
-// whole quad.
+// scale selects, a cell of texture (bound with textureFlags) that holds
+// one of the COVER_* bits of `what`. A texture without coverage, clamped
+// or with generated coordinates gets the whole quad.
 void fullscreenQuadOverCoverage(const View& view, RenderFlags areaFlags, const Texture* texture,
                                 RenderFlags textureFlags, float s0, float t0, float s1, float t1,
                                 const TextureSpan& span, uint8_t what);
 
-// Runs of pixels whose centres sample the same block: pixels [first, end)
-// in block `block` (wrapped into 0 .. blocks - 1).
+// Runs of pixels whose centres sample the same block of texels: pixels
+// [first, end) in block `block` (wrapped into 0 .. blocks - 1).
 struct BlockStrip {
     int first, end, block;
 };

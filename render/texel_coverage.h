@@ -1,6 +1,6 @@
-// Where a texture's texels are not zero: for each mipmap level, grids of
-// cells over the texture that say which cells a sample may find a non-zero
-// colour or alpha in. Drawing uses them to leave out the parts of a quad
+// Where a texture's texels are not zero: for each mipmap level, a grid of
+// cells over the texture that says which cells a sample may find a non-zero
+// colour or alpha in. Drawing uses it to leave out the parts of a quad
 // whose every fragment would sample zero and so leave the framebuffer as it
 // was.
 #pragma once
@@ -11,24 +11,17 @@
 constexpr uint8_t COVER_COLOUR = 1;  // a texel with red, green or blue above 0
 constexpr uint8_t COVER_ALPHA = 2;   // a texel with alpha above 0
 
-// One grid: cells of cellTexels x cellTexels texels of level 0, one layer
-// of cells per mipmap level.
-struct CoverageGrid {
-    int cellTexels = 1;
-    int columns = 0, rows = 0;
-    std::vector<uint8_t> cells;  // levels x rows x columns, COVER_* bits
-};
+// Cells are coverageCellTexels x coverageCellTexels texels of level 0.
+constexpr int coverageCellTexels = 8;
 
 // The record of a width x height texture (powers of two) with `levels`
-// mipmap levels, on a fine grid of 4 x 4 texels (the sprite outlines) and
-// a coarse one of 32 x 32 (the scrolling layers).
+// mipmap levels.
 struct TexelCoverage {
     int width = 0, height = 0;
     int levels = 0;
-    CoverageGrid fine, blocks;
+    int columns = 0, rows = 0;   // cells across and up
+    std::vector<uint8_t> cells;  // levels x rows x columns, COVER_* bits
 };
-constexpr int coverageFineTexels = 4;
-constexpr int coverageBlockTexels = 32;
 
 // An empty record for a width x height texture of the given number of
 // levels.
@@ -41,11 +34,9 @@ void coverageStart(TexelCoverage* coverage, int width, int height, int levels);
 // a texel to spare for the rounding of texture coordinates.
 void coverageMarkLevel(TexelCoverage* coverage, int level, const uint8_t* rgba);
 
-// True when some cell of columns [column0, column1) and rows [row0, row1)
-// of the grid (taken modulo the grid, so a range may run past an edge) in
-// some level of [firstLevel, lastLevel] holds one of the bits of `what`.
-bool coverageAny(const CoverageGrid& grid, int firstLevel, int lastLevel, int column0, int row0, int column1,
-                 int row1, uint8_t what);
+// True when cell (column, row), taken modulo the grid, holds one of the
+// bits of `what` in some level of [firstLevel, lastLevel].
+bool coverageAny(const TexelCoverage& coverage, int firstLevel, int lastLevel, int column, int row, uint8_t what);
 
 // The mipmap levels a texture may be sampled from where a pixel spans
 // texelsPerPixel texels of level 0 along its longer axis: with mipmaps

@@ -35,7 +35,7 @@ static void drawTextLayer(View& view, const Texture* texture, const TextLayer& l
     scrollTextureMatrix(sx, sy, layer.kx, layer.ky, 0.0f);
     float k = fadeRamp(t, layer.start) * layer.peak;
     glColor4f(k, k, k, k);
-    // Black texels darken nothing: only the blocks with writing are drawn.
+    // Black texels darken nothing: only the parts with writing are drawn.
     fullscreenQuadOverCoverage(view, 0, texture, RF_INVMUL, 0.0f, 1.0f, 1.0f, 0.0f,
                                scrolledSpan(sx, sy, layer.kx, layer.ky), COVER_COLOUR);
     popRenderState();

@@ -16,12 +16,14 @@
 #include "geometry/isosurface.h"
 #include "geometry/radix_sort.h"
 #include "platform/window.h"
+#include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
 #include "show/assets.h"
 #include "show/camera.h"
 #include "show/grain.h"
 #include "show/hits.h"
+#include "show/overlay.h"
 #include "show/plasma.h"
 #include "show/scene_layers.h"
 #include "show/scene_world.h"
@@ -158,6 +160,57 @@ TEST(ShowFrame, TextLayersAndLogoScrollAndFadeAsTheirTable)
     for (Texture* mark : marks) {
         glDeleteTextures(1, &mark->name);
         delete mark;
+    }
+}
+
+// The real text images and logo, drawn only over their non-zero parts,
+// leave the picture as whole quads over the view would (to a level: the
+// parts' texture coordinates are interpolated from their own corners).
+TEST(ShowFrame, TextLayersAndLogoDrawnInPartsDarkenAsWholeQuads)
+{
+    Show& show = showContext();
+    View& view = show.view;
+    const ShowAssets& a = show.assets;
+    for (float t : {1.5f, 3.0f, 9.0f, 13.75f, 14.2f}) {
+        clearTo(1.0f);
+        text_layers(show, t);
+        std::vector<unsigned char> parts = readWindow();
+
+        clearTo(1.0f);
+        for (const TextLayer& l : textLayers) {
+            if (!(t > l.start))
+                continue;
+            pushRenderState();
+            applyRenderFlags(RF_INVMUL);
+            bindTexture(a.textTextures[l.texture], RF_INVMUL);
+            overlay_begin(view, RF_INVMUL);
+            scrollTextureMatrix(l.sx0 + l.sxt * t, l.sy0 + l.syt * t, l.kx, l.ky, 0.0f);
+            float k = std::clamp(t - l.start, 0.0f, 1.0f) * l.peak;
+            glColor4f(k, k, k, k);
+            fullscreenQuadFlipped(view);
+            popRenderState();
+        }
+        if (t > 13.5f) {
+            pushRenderState();
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
+            setOrtho(view, 0);
+            bindTexture(a.logoTexture, RF_INVMUL);
+            flatQuadState();
+            float alpha = std::clamp(2.0f * (t - 13.5f), 0.0f, 1.0f);
+            glColor4f(alpha, alpha, alpha, alpha);
+            fullscreenQuad(view);
+            popRenderState();
+        }
+        std::vector<unsigned char> whole = readWindow();
+
+        int largest = 0, darkened = 0;
+        for (size_t i = 0; i < whole.size(); i++) {
+            largest = std::max(largest, std::abs(whole[i] - parts[i]));
+            darkened += whole[i] < 250;
+        }
+        EXPECT_LE(largest, 1) << "t = " << t;
+        EXPECT_GT(darkened, (int)whole.size() / 100) << "t = " << t;
     }
 }
 
