@@ -69,7 +69,11 @@ void blur_chain_build(View& view, const BlurChain* chain, int square, float radi
 void blur_chain_compose(View& view, const BlurChain* chain, float weight, RenderFlags flags)
 {
     pushRenderState();
-    resetRenderState(view);
+    // Level 0 is drawn opaque over the whole area: the window needs a clear
+    // only where the area leaves letterbox bars, which must be black.
+    resetRenderStateWithoutClear(view);
+    if (!areaCoversWindow(view, flags))
+        clearFrame(view);
     setOrtho(view, flags);
     for (int i = 0; i < chain->count; i++) {
         bindTexture(&chain->levels[i], RF_CLAMP);

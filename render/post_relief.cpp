@@ -17,7 +17,10 @@ void post_relief(View& view, const Texture* texture, float offset, RenderFlags f
     bindTexture(texture, 0);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, texture->width, texture->height);
 
-    resetRenderState(view);
+    // No clear: the copy drawn back opaque covers the whole area, and what
+    // lies outside it is not read before the glow's compose pass covers or
+    // clears the window.
+    resetRenderStateWithoutClear(view);
     setOrtho(view, flags);
     flatQuadState();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

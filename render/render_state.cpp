@@ -131,6 +131,19 @@ void resetModelView()
 
 void resetRenderState(View& view)
 {
+    resetRenderStateWithoutClear(view);
+    clearFrame(view);
+}
+
+bool areaCoversWindow(const View& view, RenderFlags flags)
+{
+    int rect[4];
+    viewportRect(view, flags, rect);
+    return rect[0] == 0 && rect[1] == 0 && rect[2] == view.display->width && rect[3] == view.display->height;
+}
+
+void resetRenderStateWithoutClear(View& view)
+{
     glFrontFace(GL_CCW);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
@@ -173,8 +186,6 @@ void resetRenderState(View& view)
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
-
-    clearFrame(view);
 
     view.cameraUp[0] = 0.0f;
     view.cameraUp[1] = 1.0f;

@@ -18,6 +18,13 @@ void bindTextureLerp(const Texture* texture, RenderFlags flags);
 // The show's default state, then a clear to black; the view's projection
 // fields back to their defaults.
 void resetRenderState(View& view);
+// The same without the clear (and so without its viewport and clear
+// values), for a pass that draws opaque over every pixel it needs and
+// reads none it does not draw: the framebuffer is left as it was.
+void resetRenderStateWithoutClear(View& view);
+// True when the area of flags (the picture area, or the work area with
+// RF_OFFSCREEN) is the whole window: no letterbox bars to keep black.
+bool areaCoversWindow(const View& view, RenderFlags flags);
 void clearFrame(const View& view);
 // Texture-coordinate generation off for s, t, r and q on the active unit.
 void textureGenerationOff();
