@@ -10,7 +10,10 @@ alternating order, so that a change in the machine's load falls on both
 alike. Prints each run as it ends (on standard error), then per backend and
 size the median frames per second of each build, their range, and the
 median of the rounds' ratios new / old (each round's two runs are next to
-each other in time), with the load average before and after.
+each other in time), with the load average before and after. Beside them,
+the processor time a frame takes (user and system time of the process, all
+its threads, less that of a run of start-up and one frame), which the
+machine's other work disturbs less than the frame rate.
 
 Usage: tools/bench_compare.py [--rounds N] [--from T] [--to T] [--fps F]
                               [--sizes WxH,...] [--backends NAME,...]
@@ -20,6 +23,7 @@ Usage: tools/bench_compare.py [--rounds N] [--from T] [--to T] [--fps F]
 import argparse
 import os
 import re
+import resource
 import statistics
 import subprocess
 import sys
@@ -83,15 +87,24 @@ def build(source, folder, jobs):
     return os.path.join(folder, "vorn-capture")
 
 
-def bench(program, cwd, args, backend, size):
-    """Frames per second of one run."""
-    command = [program, "--bench", "--quiet", "--from", args.start, "--to", args.end, "--fps", str(args.fps),
-               "--size", size, "--backend", backend]
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
+def run_capture(program, cwd, backend, size, start, end, fps):
+    """One vorn-capture --bench run: its frames, its frames per second and
+    the processor seconds (user and system, all threads) the process took,
+    start-up included."""
+    command = [program, "--bench", "--quiet", "--from", start, "--to", end, "--fps", str(fps), "--size", size,
+               "--backend", backend]
+    before = children_cpu()
     result = subprocess.run(command, cwd=cwd, capture_output=True, text=True)
+    cpu = children_cpu() - before
     match = BENCH_LINE.search(result.stdout)
     if result.returncode != 0 or not match:
         fail(f"{' '.join(command)} failed (status {result.returncode}): {result.stderr.strip()}")
-    return float(match.group(3))
+    return int(match.group(1)), float(match.group(3)), cpu
 
 
 def load_average():
@@ -161,27 +174,41 @@ def main():
     print(f"old: {name} ({commit[:7]}); new: the working tree at {head}{dirty}")
     print(f"span: patterns {args.start} to {args.end} at {args.fps:g} fps of show time; {args.rounds} rounds")
     load_before = load_average()
-    figures = {}
+    # Processor time of start-up and a first frame, to take off each run's.
+    startup = {}
+    for backend in args.backends:
+        for size in args.sizes:
+            for label, program, cwd in builds:
+                cpus = [run_capture(program, cwd, backend, size, args.start, args.end, 1e-6)[2] for _ in range(2)]
+                startup[(backend, size, label)] = statistics.median(cpus)
+    fps_figures, cpu_figures = {}, {}
     for round_number in range(args.rounds):
         for backend in args.backends:
             for size in args.sizes:
                 # Old first in even rounds, new first in odd ones.
                 order = builds if round_number % 2 == 0 else builds[::-1]
                 for label, program, cwd in order:
-                    fps = bench(program, cwd, args, backend, size)
-                    figures.setdefault((backend, size, label), []).append(fps)
-                    progress(f"round {round_number + 1}/{args.rounds} {backend} {size} {label}: {fps:.2f} fps "
-                             f"(load {load_average()})")
+                    frames, fps, cpu = run_capture(program, cwd, backend, size, args.start, args.end, args.fps)
+                    key = (backend, size, label)
+                    fps_figures.setdefault(key, []).append(fps)
+                    per_frame = (cpu - startup[key]) / max(frames - 1, 1) * 1000.0
+                    cpu_figures.setdefault(key, []).append(per_frame)
+                    progress(f"round {round_number + 1}/{args.rounds} {backend} {size} {label}: {fps:.2f} fps, "
+                             f"{per_frame:.1f} ms of processor time a frame (load {load_average()})")
     print(f"load average (1, 5, 15 min) before: {load_before}; after: {load_average()}")
-    print(f"{'backend':8} {'size':>10} {'1.0.0 fps':>10} {'range':>13} {'current fps':>12} {'range':>13} {'ratio':>6}")
+    print("fps: median (range) of the runs; ratio: median of the rounds' current / 1.0.0. Processor time: "
+          "user + system of all threads a frame, start-up taken off; ratio 1.0.0 / current.")
+    print(f"{'backend':7} {'size':>9} {'1.0.0 fps':>19} {'current fps':>19} {'ratio':>5}  "
+          f"{'1.0.0 ms':>8} {'current ms':>10} {'ratio':>5}")
     for backend in args.backends:
         for size in args.sizes:
-            old = figures[(backend, size, "1.0.0")]
-            new = figures[(backend, size, "current")]
+            old, new = fps_figures[(backend, size, "1.0.0")], fps_figures[(backend, size, "current")]
             ratio = statistics.median(n / o for o, n in zip(old, new))
-            print(f"{backend:8} {size:>10} {statistics.median(old):10.2f} {min(old):6.2f}-{max(old):6.2f} "
-                  f"{statistics.median(new):12.2f} {min(new):6.2f}-{max(new):6.2f} {ratio:6.2f}")
-
+            old_cpu = statistics.median(cpu_figures[(backend, size, "1.0.0")])
+            new_cpu = statistics.median(cpu_figures[(backend, size, "current")])
+            print(f"{backend:7} {size:>9} {statistics.median(old):6.2f} ({min(old):5.2f}-{max(old):5.2f}) "
+                  f"{statistics.median(new):6.2f} ({min(new):5.2f}-{max(new):5.2f}) {ratio:5.2f}  "
+                  f"{old_cpu:8.1f} {new_cpu:10.1f} {old_cpu / new_cpu:5.2f}")
 
 if __name__ == "__main__":
     main()
