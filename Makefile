@@ -60,6 +60,17 @@ bench: build
 bench-compare: deps
 	python3 tools/bench_compare.py --jobs $(JOBS) $(BENCH_COMPARE_ARGS)
 
+# The show on whatever GL this machine has (a GPU's EGL device where there
+# is one, else Mesa): the reference frames drawn with both backends against
+# tests/frames/, frames per second at 1280x720, 1920x1080 and 3840x2160, the
+# capture rate of a 10 s mp4 at 1920x1080, and the GL's vendor, renderer
+# and version. GPU_CHECK_ARGS=--smoke runs the short form that CI runs.
+gpu-check: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture gl_info
+	/usr/bin/python3 tools/gpu_check.py --capture $(BUILD)/vorn-capture --gl-info $(BUILD)/tools/gl_info \
+		--out $(BUILD)/gpu-check $(GPU_CHECK_ARGS)
+
 # The tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVORN_SANITIZE=ON >/dev/null

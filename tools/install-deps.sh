@@ -16,7 +16,7 @@ libgl-dev libgles-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 libegl1
 libfreetype-dev libfontconfig-dev fonts-liberation libimgui-dev
 libcli11-dev libpng-dev ffmpeg
 libgtest-dev libbenchmark-dev
-xvfb xauth xdotool x11-utils xfonts-utils imagemagick lame python3 apitrace
+xvfb xauth xdotool x11-utils xfonts-utils imagemagick lame python3 python3-pil apitrace
 clang libclang-rt-14-dev
 "
 if [ "$1" = windows ]; then
