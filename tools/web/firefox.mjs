@@ -26,6 +26,8 @@ const ASPECT_16_9 = [180, 203];
 const FULLSCREEN_BOX = [217, 182];
 const RUN_BUTTON = [295, 212];
 // The held moment (patterns): the metaballs growing after the first hit.
+// Against vorn-capture (pictures.py's bounds), Firefox on Mesa's llvmpipe
+// with the canvas laid out at 1400 x 787 gave tile means within 2.3 to 3.3.
 const MOMENT = 3.3;
 // Seconds the show time is watched running before any key.
 const PLAY_SECONDS = 3;
@@ -217,18 +219,26 @@ const stage = (page) => page.evaluate(() => (window.vornReady ? Module._vornStag
 const showTime = (page) => page.evaluate(() => Module._vornShowTime());
 
 // A click at (x, y) pixels of the set-up dialog, wherever and however large
-// the canvas is laid out.
+// the canvas is laid out: as a hand clicks, the pointer comes to rest first
+// and the button stays down a moment, frames of the dialog in between (a
+// press and release within one frame can pass unseen).
 async function clickDialog(page, [x, y]) {
   const box = await page.evaluate(() => {
     const r = document.getElementById("canvas").getBoundingClientRect();
     return { left: r.left, top: r.top, width: r.width, height: r.height };
   });
-  await page.mouse.click(box.left + (x * box.width) / DIALOG[0], box.top + (y * box.height) / DIALOG[1]);
+  await page.mouse.move(box.left + (x * box.width) / DIALOG[0], box.top + (y * box.height) / DIALOG[1]);
+  await sleep(0.1);
+  await page.mouse.down();
+  await sleep(0.1);
+  await page.mouse.up();
+  await sleep(0.1);
 }
 
 // Loads the page with the canvas size preselected, takes the dialog's
 // picture, picks 16:9, unchecks "Fullscr", presses Run and waits for the
-// show: the seconds from Run to the show, or null.
+// show: the seconds from Run to the show, or null (and the page's picture
+// then).
 async function startShow(page, address, out) {
   await page.goto(`${address}?mode=${SIZE.join("x")}`);
   if (!(await waitFor(async () => (await stage(page)) === 4, 60))) return null;
@@ -238,7 +248,10 @@ async function startShow(page, address, out) {
   await clickDialog(page, FULLSCREEN_BOX);
   const start = Date.now();
   await clickDialog(page, RUN_BUTTON);
-  if (!(await waitFor(async () => [2, 3].includes(await stage(page)), 180, 0.02))) return null;
+  if (!(await waitFor(async () => [2, 3].includes(await stage(page)), 180, 0.02))) {
+    await page.screenshot({ path: path.join(out, "no-show.png") });
+    return null;
+  }
   return (Date.now() - start) / 1000;
 }
 
@@ -353,7 +366,8 @@ async function run(args, checks) {
     const loading = await startShow(page, address, args.out);
     const message = () => page.$eval("#message", (m) => m.textContent);
     checks.check("run starts the show", loading !== null,
-      loading !== null ? `${loading.toFixed(1)} s from Run to the show` : `page: ${await message()}`);
+      loading !== null ? `${loading.toFixed(1)} s from Run to the show`
+        : `stage ${await stage(page)}; page: ${await message()}`);
     if (loading !== null) {
       const running = await getShowRunning(page);
       const context = await page.evaluate(() =>
