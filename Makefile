@@ -128,12 +128,16 @@ serve: web
 	@echo "VORN at http://127.0.0.1:$(PORT)/ (Ctrl-C stops the server)"
 	@python3 -m http.server --bind 127.0.0.1 --directory build-web/vorn $(PORT)
 
-# The page in headless chromium against the Linux vorn-capture (screenshots
-# and frames in build-web/test/). Debian's own python3, which has selenium.
+# The page in headless chromium, then in firefox-esr under a virtual display
+# (driven by puppeteer-core from tools/web's lock file, no browser
+# downloaded), against the Linux vorn-capture (screenshots and frames in
+# build-web/test/). Debian's own python3, which has selenium.
 test-web: web
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BUILD) -j$(JOBS) --target vorn-capture
 	/usr/bin/python3 tools/web/test.py --capture $(BUILD)/vorn-capture --page build-web/vorn --out build-web/test
+	@PUPPETEER_SKIP_DOWNLOAD=1 npm ci --prefix tools/web --no-audit --no-fund --loglevel=error
+	xvfb-run -a -s "-screen 0 1400x900x24" node tools/web/firefox.mjs --capture $(BUILD)/vorn-capture --page build-web/vorn --out build-web/test/firefox
 
 # Frame times of the show in headless chromium and natively, side by side.
 bench-web: web
