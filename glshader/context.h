@@ -95,7 +95,8 @@ struct ClientFrame {
     ClientState state;
 };
 
-// A vertex of immediate mode with the current values it took.
+// A vertex of immediate mode with the current values it took; also the
+// one layout in which every draw streams its vertices.
 struct Vertex {
     float position[4];
     float colour[4];

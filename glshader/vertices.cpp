@@ -1,7 +1,8 @@
 // Vertices: immediate mode (glBegin ... glEnd with the current colour and
 // texture coordinates), the client arrays, glDrawElements with 32-bit
 // indices, and the split of quads, polygons, fans and strips into the
-// triangles ES draws.
+// triangles ES draws; both kinds of vertices reach the draw as struct
+// Vertex, the one layout the vertex buffer holds.
 #include <algorithm>
 
 #include "glshader/context.h"

@@ -173,6 +173,9 @@ StateScene drawStateScene(const SceneObjects& objects)
     colouredQuad(0, 28, 16, 44, 1, 1, 1, 0.7f);
     colouredQuad(20, 28, 36, 44, 1, 1, 1, 0.3f);  // discarded
     sglDisable(GL_ALPHA_TEST);
+    // Last, the program of the first draw: the next drawing starts with
+    // the program the backend used last.
+    colouredQuad(40, 28, 48, 36, 1, 1, 1);
     sglDisable(GL_TEXTURE_2D);
 
     StateScene scene;
