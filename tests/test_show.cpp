@@ -236,6 +236,20 @@ TEST(PostPasses, ReliefEmbossesByACopyMovedFourPixelsRightAndUp)
     } probes[] = {{300, 200, 128}, {257, 200, 255}, {300, 129, 255}, {254, 200, 0}, {300, 126, 0}};
     for (const Probe& probe : probes)
         EXPECT_NEAR(channel(probe.x, probe.y), probe.value, 2) << probe.x << "," << probe.y;
+
+    // Onto the picture area instead, the copy is stretched over the window
+    // (5 pixels for 4): the quadrant lands in the window's upper right, its
+    // left edge undarkened above the work area too.
+    clearTo(0.0f);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(256, 128, 256, 128);
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    post_relief(show.view, show.assets.screenTexture, 8.0f, 0);
+    const Probe stretched[] = {{322, 300, 255}, {600, 300, 128}, {300, 300, 0}, {600, 170, 0}};
+    for (const Probe& probe : stretched)
+        EXPECT_NEAR(channel(probe.x, probe.y), probe.value, 2) << probe.x << "," << probe.y;
 }
 
 TEST(PostPasses, GlowAddsEachBlurredLevelAtItsWeight)
