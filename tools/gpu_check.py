@@ -121,8 +121,8 @@ def check_pictures(args):
     shots = [s for s in SHOTS if not args.smoke or s[0] in SMOKE_SHOTS]
     print(f"Reference frames ({len(shots)} times, 512 x 288 halved; passes: at most {100 * OFF_SHARE:g} % of the "
           f"values off by more than {VALUE_SLACK}, tile means within {TILE_SLACK:g}):")
-    print(f"  {'frame':30} {'fixed: off %':>12} {'tile':>5} {'shader: off %':>13} {'tile':>5}  "
-          f"{'fixed/shader: largest':>21} {'off %':>7}")
+    print(f"  {'frame':30} {'fixed off %':>12} {'tile':>5} {'shader off %':>13} {'tile':>5}  "
+          f"{'fixed/shader largest':>20} {'off %':>7}")
     passed = True
     for name, t, aspect in shots:
         frames = {}
@@ -145,7 +145,7 @@ def check_pictures(args):
         pair = ""
         if len(frames) == 2:
             largest, share = backend_difference(frames["fixed"], frames["shader"])
-            pair = f"{largest:21d} {100 * share:7.4f}{'' if share <= BACKEND_SHARE else ' (above the backend test)'}"
+            pair = f"{largest:20d} {100 * share:7.4f}{'' if share <= BACKEND_SHARE else ' (above the backend test)'}"
         print(f"  {name:30} {cells[0]} {cells[1]:>19}  {pair}")
     print(f"  {'all pass' if passed else 'SOME FAIL (marked !)'}")
     return passed
