@@ -49,7 +49,7 @@ echo "escape during start-up: ok"
 version=$(sed -n 's/^project(vorn VERSION \([0-9.]*\) .*/\1/p' "$SRC/CMakeLists.txt")
 [ -n "$version" ] && [ "$("$VORN" --version)" = "vorn $version" ] || fail "--version: $("$VORN" --version)"
 help=$("$VORN" --help) || fail "--help: status $?"
-for word in Pause "Page Up" Escape SDL_AUDIODRIVER SDL_VIDEODRIVER DISPLAY; do
+for word in Pause "Page Up" Escape SDL_AUDIODRIVER SDL_VIDEODRIVER DISPLAY VORN_VSYNC; do
     case "$help" in *"$word"*) ;; *) fail "--help does not mention $word" ;; esac
 done
 for args in --bogus "play now"; do
