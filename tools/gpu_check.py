@@ -195,6 +195,8 @@ def main():
                         help="folder for the frames and the clip (default build/gpu-check)")
     parser.add_argument("--smoke", action="store_true", help="the short form: six times, fewer frames, a 1 s mp4")
     args = parser.parse_args()
+    # The programs run in the repository root, where data/ and tests/frames/ are.
+    args.capture, args.gl_info, args.out = (os.path.abspath(p) for p in (args.capture, args.gl_info, args.out))
     for program in (args.capture, args.gl_info):
         if not os.access(program, os.X_OK):
             parser.error(f"{program} is not a program")
