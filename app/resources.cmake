@@ -1,6 +1,6 @@
 # Resources embedded in the program: the set-up dialog's splash picture,
 # drawn by a small generator at build time into a source of vorn_app.
-set(MAKE_SPLASH_SOURCES ${CMAKE_SOURCE_DIR}/tools/make_splash.cpp ${CMAKE_SOURCE_DIR}/platform/bitmap_font.cpp)
+set(MAKE_SPLASH_SOURCES ${CMAKE_SOURCE_DIR}/generators/make_splash.cpp ${CMAKE_SOURCE_DIR}/platform/bitmap_font.cpp)
 if(CMAKE_CROSSCOMPILING)
     # The generator runs here, so the build machine's compiler makes it.
     set(MAKE_SPLASH ${CMAKE_BINARY_DIR}/host/make_splash)

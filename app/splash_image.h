@@ -1,5 +1,5 @@
 // The splash picture of the set-up dialog, embedded in the program: rows of
-// RGB bytes, top row first. Generated at build time by tools/make_splash.
+// RGB bytes, top row first. Generated at build time by generators/make_splash.
 #pragma once
 
 extern const int splashWidth;   // 320

@@ -76,7 +76,7 @@ def main():
     args = parser.parse_args()
     times = args.times or [float(t) for t in DEFAULT_TIMES]
     if not shutil.which("apitrace"):
-        parser.error("apitrace not found: install the Debian package apitrace (tools/install-deps.sh)")
+        parser.error("apitrace not found: install the Debian package apitrace (packaging/install-deps.sh)")
     capture = os.path.abspath(args.capture)
     if not os.access(capture, os.X_OK):
         parser.error("no program at %s: build vorn-capture first" % args.capture)

@@ -2,7 +2,7 @@
 // time left follows a show whose later frames cost more.
 #include <gtest/gtest.h>
 
-#include "tools/capture/progress.h"
+#include "programs/vorn-capture/progress.h"
 
 // Frames finished every msPerFrame from (done, ms) until untilMs, each
 // reported as the frame loop reports it; returns the frames done.

@@ -23,9 +23,9 @@
 #include "geometry/particles.h"
 #include "music/music.h"
 #include "tests/support/gl_context.h"
-#include "tools/capture/frame_loop.h"
-#include "tools/capture/frame_readback.h"
-#include "tools/capture/offscreen_context.h"
+#include "programs/vorn-capture/frame_loop.h"
+#include "programs/vorn-capture/frame_readback.h"
+#include "programs/vorn-capture/offscreen_context.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The committed soundtrack data/tune.mp3 as the program decodes it: long
 // enough for the whole show, unclipped, and in time with the show, a sharp
 // onset on every hit row. (Its musical content is checked by its generator,
-// tools/gen_tune.cpp, before it is written.)
+// generators/gen_tune.cpp, before it is written.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
