@@ -93,24 +93,6 @@ void popAttrib(SglContext* gl)
         s.readBuffer = saved.readBuffer;
 }
 
-void sglPushAttrib(unsigned mask)
-{
-    SglContext* gl = currentContext();
-    if (gl->compiling)
-        recordListOp(gl, LIST_PUSH_ATTRIB, mask);
-    else
-        pushAttrib(gl, mask);
-}
-
-void sglPopAttrib()
-{
-    SglContext* gl = currentContext();
-    if (gl->compiling)
-        recordListOp(gl, LIST_POP_ATTRIB, 0);
-    else
-        popAttrib(gl);
-}
-
 void sglPushClientAttrib(unsigned mask)
 {
     SglContext* gl = currentContext();

@@ -122,9 +122,8 @@ void sglFinish()
     glFinish();
 }
 
-void sglReadBuffer(unsigned mode)
+void setReadBuffer(SglContext* gl, unsigned mode)
 {
-    SglContext* gl = currentContext();
     if (mode != GL_BACK) {
         notImplemented(gl, "glReadBuffer(" + std::to_string(mode) + ")");
         return;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "glshader/legacy_enums.h"
+#include "glshader/list_calls.h"
 
 // Texture units offered to the program (it uses two).
 constexpr int sglUnitCount = 2;
@@ -103,24 +104,7 @@ struct Vertex {
     float texCoord[sglUnitCount][4];
 };
 
-// A command recorded in a display list.
-enum ListOpCode : uint8_t {
-    LIST_BEGIN,
-    LIST_END,
-    LIST_VERTEX,
-    LIST_COLOUR,
-    LIST_TEX_COORD,  // value: the unit
-    LIST_TRANSLATE,
-    LIST_PUSH_ATTRIB,
-    LIST_POP_ATTRIB,
-};
-
-struct ListOp {
-    ListOpCode code;
-    GLenum value;
-    float v[4];
-};
-
+// A display list: the calls recorded in it (list_calls.h), in order.
 struct DisplayList {
     bool reserved;
     std::vector<ListOp> ops;
@@ -205,6 +189,9 @@ struct SglContext {
     std::string version;
 };
 
+// The functions that do the work of the entry points of list_calls.h are
+// declared there.
+
 // context.cpp
 SglContext* currentContext();
 void recordError(SglContext* gl, GLenum error);
@@ -219,16 +206,11 @@ void initMatrices(SglContext* gl);
 MatrixStack* currentStack(SglContext* gl);
 // Multiplies the current matrix of the current mode by m (on the right).
 void multiplyCurrent(SglContext* gl, const Mat4& m);
-void translateCurrent(SglContext* gl, float x, float y, float z);
 
 // raster_state.cpp
 void initRasterState(SglContext* gl);
 // Sends the blend, depth, cull, mask and viewport state that changed.
 void syncRasterState(SglContext* gl);
-
-// attributes.cpp
-void pushAttrib(SglContext* gl, GLbitfield mask);
-void popAttrib(SglContext* gl);
 
 // textures.cpp
 void initTextureUnits(SglContext* gl);
@@ -263,9 +245,8 @@ void bindVertexArray(SglContext* gl);
 size_t streamWrite(StreamBuffer* stream, const void* data, size_t bytes);
 
 // vertices.cpp
-void beginPrimitive(SglContext* gl, GLenum mode);
-void endPrimitive(SglContext* gl);
-void emitVertex(SglContext* gl, float x, float y, float z);
+// The current texture coordinates of a unit.
+void setTexCoord(SglContext* gl, int unit, float s, float t, float r, float q);
 // Appends the triangles of count vertices of a primitive, given as indices
 // (or 0, 1, 2, ... when indices is null), in the order Mesa splits them.
 bool appendTriangles(GLenum mode, const uint32_t* indices, uint32_t count, std::vector<uint32_t>* triangles);
@@ -284,9 +265,3 @@ void drawTriangles(SglContext* gl, const Vertex* vertices, uint32_t vertexCount,
 // The program for the current texture stages and alpha test, made on first use.
 ShaderProgram* programForState(SglContext* gl);
 void releasePrograms(SglContext* gl);
-
-// lists.cpp
-// Commands the program never puts in a display list are refused while one
-// records (OpenGL would record them): true, with the error, in that case.
-bool refusedInList(SglContext* gl, const char* name);
-void recordListOp(SglContext* gl, ListOpCode code, GLenum value, float a = 0, float b = 0, float c = 0, float d = 0);

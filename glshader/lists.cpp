@@ -1,24 +1,53 @@
-// Display lists, compile mode only: what the program records in them
-// (primitives with their vertices, colours and texture coordinates,
-// translations, attribute pushes and pops, and indexed arrays read at
-// recording time) is stored and replayed by glCallList.
-#include <algorithm>
+// Display lists, compile mode only: the list commands, and the entry points
+// of list_calls.h, which store the calls the program records (primitives
+// with their vertices, colours and texture coordinates, translations,
+// attribute pushes and pops), refuse those it never records, and run
+// either at once when no list records. glCallList replays what was stored.
+#include <string>
 
 #include "glshader/context.h"
 #include "glshader/shader_gl.h"
 
-bool refusedInList(SglContext* gl, const char* name)
+void appendListOp(SglContext* gl, const ListOp& op)
 {
-    if (!gl->compiling)
-        return false;
-    notImplemented(gl, std::string(name) + " in a display list");
-    return true;
+    gl->lists[gl->compiling - 1].ops.push_back(op);
 }
 
-void recordListOp(SglContext* gl, ListOpCode code, GLenum value, float a, float b, float c, float d)
+namespace {
+
+template <auto run, typename... A>
+void recordOrRun(SglContext* gl, A... arguments)
 {
-    gl->lists[gl->compiling - 1].ops.push_back(ListOp{code, value, {a, b, c, d}});
+    if (gl->compiling)
+        ListCall<run>::record(gl, arguments...);
+    else
+        run(gl, arguments...);
 }
+
+template <auto run, typename... A>
+void refuseOrRun(SglContext* gl, const char* name, A... arguments)
+{
+    if (gl->compiling)
+        notImplemented(gl, std::string(name) + " in a display list");
+    else
+        run(gl, arguments...);
+}
+
+}  // namespace
+
+#define SGL_RECORDED_ENTRY(entry, run, parameters, arguments)                                                      \
+    void s##entry parameters                                                                                       \
+    {                                                                                                              \
+        recordOrRun<run>(currentContext() SGL_AFTER_CONTEXT arguments);                                            \
+    }
+#define SGL_REFUSED_ENTRY(entry, run, parameters, arguments)                                                       \
+    void s##entry parameters                                                                                       \
+    {                                                                                                              \
+        refuseOrRun<run>(currentContext(), #entry SGL_AFTER_CONTEXT arguments);                                    \
+    }
+SGL_LIST_CALLS(SGL_RECORDED_ENTRY, SGL_REFUSED_ENTRY)
+#undef SGL_RECORDED_ENTRY
+#undef SGL_REFUSED_ENTRY
 
 unsigned sglGenLists(int range)
 {
@@ -63,38 +92,11 @@ void sglEndList()
     gl->compiling = 0;
 }
 
-void sglCallList(unsigned list)
+void callList(SglContext* gl, unsigned list)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glCallList") || list == 0 || list > gl->lists.size())
+    if (list == 0 || list > gl->lists.size())
         return;
-    const std::vector<ListOp>& ops = gl->lists[list - 1].ops;  // nothing replayed records
-    for (const ListOp& op : ops) {
-        switch (op.code) {
-        case LIST_BEGIN:
-            beginPrimitive(gl, op.value);
-            break;
-        case LIST_END:
-            endPrimitive(gl);
-            break;
-        case LIST_VERTEX:
-            emitVertex(gl, op.v[0], op.v[1], op.v[2]);
-            break;
-        case LIST_COLOUR:
-            std::copy(op.v, op.v + 4, gl->state.colour);
-            break;
-        case LIST_TEX_COORD:
-            std::copy(op.v, op.v + 4, gl->state.texCoord[op.value]);
-            break;
-        case LIST_TRANSLATE:
-            translateCurrent(gl, op.v[0], op.v[1], op.v[2]);
-            break;
-        case LIST_PUSH_ATTRIB:
-            pushAttrib(gl, op.value);
-            break;
-        case LIST_POP_ATTRIB:
-            popAttrib(gl);
-            break;
-        }
-    }
+    // What runs here records nothing: the entry points are not called.
+    for (const ListOp& op : gl->lists[list - 1].ops)
+        op.replay(gl, op.arguments);
 }

@@ -64,11 +64,8 @@ void translateCurrent(SglContext* gl, float x, float y, float z)
         m[12 + row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
 }
 
-void sglMatrixMode(unsigned mode)
+void setMatrixMode(SglContext* gl, unsigned mode)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glMatrixMode"))
-        return;
     if (mode != GL_MODELVIEW && mode != GL_PROJECTION && mode != GL_TEXTURE) {
         recordError(gl, GL_INVALID_ENUM);
         return;
@@ -76,18 +73,13 @@ void sglMatrixMode(unsigned mode)
     gl->state.matrixMode = mode;
 }
 
-void sglLoadIdentity()
+void loadIdentity(SglContext* gl)
 {
-    SglContext* gl = currentContext();
-    if (!refusedInList(gl, "glLoadIdentity"))
-        currentStack(gl)->entries.back() = identityMatrix();
+    currentStack(gl)->entries.back() = identityMatrix();
 }
 
-void sglPushMatrix()
+void pushMatrix(SglContext* gl)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glPushMatrix"))
-        return;
     MatrixStack* stack = currentStack(gl);
     if (stack->entries.size() >= stack->capacity)
         recordError(gl, GL_STACK_OVERFLOW);
@@ -95,11 +87,8 @@ void sglPushMatrix()
         stack->entries.push_back(stack->entries.back());
 }
 
-void sglPopMatrix()
+void popMatrix(SglContext* gl)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glPopMatrix"))
-        return;
     MatrixStack* stack = currentStack(gl);
     if (stack->entries.size() <= 1)
         recordError(gl, GL_STACK_UNDERFLOW);
@@ -107,20 +96,8 @@ void sglPopMatrix()
         stack->entries.pop_back();
 }
 
-void sglTranslatef(float x, float y, float z)
+void scaleCurrent(SglContext* gl, float x, float y, float z)
 {
-    SglContext* gl = currentContext();
-    if (gl->compiling)
-        recordListOp(gl, LIST_TRANSLATE, 0, x, y, z);
-    else
-        translateCurrent(gl, x, y, z);
-}
-
-void sglScalef(float x, float y, float z)
-{
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glScalef"))
-        return;
     float* m = currentStack(gl)->entries.back().m;
     for (int row = 0; row < 4; row++) {
         m[row] *= x;
@@ -130,11 +107,8 @@ void sglScalef(float x, float y, float z)
 }
 
 // Rotations about the z axis, the only ones the program makes.
-void sglRotatef(float angle, float x, float y, float z)
+void rotateCurrent(SglContext* gl, float angle, float x, float y, float z)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glRotatef"))
-        return;
     if (x != 0.0f || y != 0.0f || z == 0.0f) {
         notImplemented(gl, "glRotatef about another axis than z");
         return;
@@ -161,14 +135,11 @@ static void ortho(SglContext* gl, float left, float right, float bottom, float t
     multiplyCurrent(gl, m);
 }
 
-void sglOrtho(double left, double right, double bottom, double top, double zNear, double zFar)
+void multiplyOrtho(SglContext* gl, double left, double right, double bottom, double top, double zNear, double zFar)
 {
-    SglContext* gl = currentContext();
-    if (left == right || bottom == top || zNear == zFar) {
+    if (left == right || bottom == top || zNear == zFar)
         recordError(gl, GL_INVALID_VALUE);
-        return;
-    }
-    if (!refusedInList(gl, "glOrtho"))
+    else
         ortho(gl, (float)left, (float)right, (float)bottom, (float)top, (float)zNear, (float)zFar);
 }
 
@@ -178,11 +149,8 @@ void sgluOrtho2D(double left, double right, double bottom, double top)
 }
 
 // In double precision, rounded to float as glMultMatrixd does.
-void sgluPerspective(double fovy, double aspect, double zNear, double zFar)
+void multiplyPerspective(SglContext* gl, double fovy, double aspect, double zNear, double zFar)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "gluPerspective"))
-        return;
     double radians = fovy / 2 * 3.14159265358979323846 / 180;
     double deltaZ = zFar - zNear;
     double sine = std::sin(radians);
@@ -217,12 +185,9 @@ static void cross(const float a[3], const float b[3], float out[3])
 }
 
 // In single precision, then the eye translation rounded to float.
-void sgluLookAt(double eyeX, double eyeY, double eyeZ, double centerX, double centerY, double centerZ, double upX,
-                double upY, double upZ)
+void multiplyLookAt(SglContext* gl, double eyeX, double eyeY, double eyeZ, double centerX, double centerY,
+                    double centerZ, double upX, double upY, double upZ)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "gluLookAt"))
-        return;
     float forward[3] = {(float)(centerX - eyeX), (float)(centerY - eyeY), (float)(centerZ - eyeZ)};
     float up[3] = {(float)upX, (float)upY, (float)upZ};
     float side[3];

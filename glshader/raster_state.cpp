@@ -129,13 +129,8 @@ static bool acceptedOffOnly(GLenum cap)
     }
 }
 
-static void enableCapability(GLenum cap, bool on)
+static void switchCapability(SglContext* gl, GLenum cap, bool on)
 {
-    SglContext* gl = currentContext();
-    if (gl->compiling) {
-        notImplemented(gl, "glEnable and glDisable in a display list");
-        return;
-    }
     if (bool* flag = capabilityFlag(gl, cap)) {
         *flag = on;
         return;
@@ -149,30 +144,24 @@ static void enableCapability(GLenum cap, bool on)
     notImplemented(gl, std::string(on ? "glEnable" : "glDisable") + "(" + std::to_string(cap) + ")");
 }
 
-void sglEnable(unsigned cap)
+void enableCapability(SglContext* gl, unsigned cap)
 {
-    enableCapability(cap, true);
+    switchCapability(gl, cap, true);
 }
 
-void sglDisable(unsigned cap)
+void disableCapability(SglContext* gl, unsigned cap)
 {
-    enableCapability(cap, false);
+    switchCapability(gl, cap, false);
 }
 
-void sglBlendFunc(unsigned sfactor, unsigned dfactor)
+void setBlendFunction(SglContext* gl, unsigned sfactor, unsigned dfactor)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glBlendFunc"))
-        return;
     gl->state.blendSource = sfactor;
     gl->state.blendDestination = dfactor;
 }
 
-void sglAlphaFunc(unsigned func, float ref)
+void setAlphaFunction(SglContext* gl, unsigned func, float ref)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glAlphaFunc"))
-        return;
     if (func < GL_NEVER || func > GL_ALWAYS) {
         recordError(gl, GL_INVALID_ENUM);
         return;
@@ -181,25 +170,18 @@ void sglAlphaFunc(unsigned func, float ref)
     gl->state.alphaReference = ref < 0.0f ? 0.0f : ref > 1.0f ? 1.0f : ref;
 }
 
-void sglDepthFunc(unsigned func)
+void setDepthFunction(SglContext* gl, unsigned func)
 {
-    SglContext* gl = currentContext();
-    if (!refusedInList(gl, "glDepthFunc"))
-        gl->state.depthFunction = func;
+    gl->state.depthFunction = func;
 }
 
-void sglDepthMask(unsigned char flag)
+void setDepthMask(SglContext* gl, unsigned char flag)
 {
-    SglContext* gl = currentContext();
-    if (!refusedInList(gl, "glDepthMask"))
-        gl->state.depthMask = flag != 0;
+    gl->state.depthMask = flag != 0;
 }
 
-void sglColorMask(unsigned char red, unsigned char green, unsigned char blue, unsigned char alpha)
+void setColourMask(SglContext* gl, unsigned char red, unsigned char green, unsigned char blue, unsigned char alpha)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glColorMask"))
-        return;
     bool* mask = gl->state.colourMask;
     mask[0] = red != 0;
     mask[1] = green != 0;
@@ -207,36 +189,26 @@ void sglColorMask(unsigned char red, unsigned char green, unsigned char blue, un
     mask[3] = alpha != 0;
 }
 
-void sglCullFace(unsigned mode)
+void setCullMode(SglContext* gl, unsigned mode)
 {
-    SglContext* gl = currentContext();
-    if (!refusedInList(gl, "glCullFace"))
-        gl->state.cullMode = mode;
+    gl->state.cullMode = mode;
 }
 
-void sglFrontFace(unsigned mode)
+void setFrontFace(SglContext* gl, unsigned mode)
 {
-    SglContext* gl = currentContext();
-    if (!refusedInList(gl, "glFrontFace"))
-        gl->state.frontFace = mode;
+    gl->state.frontFace = mode;
 }
 
-void sglShadeModel(unsigned mode)
+void setShadeModel(SglContext* gl, unsigned mode)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glShadeModel"))
-        return;
     if (mode == GL_SMOOTH)
         gl->state.shadeModel = mode;
     else
         notImplemented(gl, "glShadeModel(GL_FLAT)");
 }
 
-void sglViewport(int x, int y, int width, int height)
+void setViewport(SglContext* gl, int x, int y, int width, int height)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glViewport"))
-        return;
     if (width < 0 || height < 0) {
         recordError(gl, GL_INVALID_VALUE);
         return;
@@ -248,11 +220,8 @@ void sglViewport(int x, int y, int width, int height)
     viewport[3] = height;
 }
 
-void sglClearColor(float red, float green, float blue, float alpha)
+void setClearColour(SglContext* gl, float red, float green, float blue, float alpha)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glClearColor"))
-        return;
     float* colour = gl->state.clearColour;
     colour[0] = red;
     colour[1] = green;
@@ -260,18 +229,13 @@ void sglClearColor(float red, float green, float blue, float alpha)
     colour[3] = alpha;
 }
 
-void sglClearDepth(double depth)
+void setClearDepth(SglContext* gl, double depth)
 {
-    SglContext* gl = currentContext();
-    if (!refusedInList(gl, "glClearDepth"))
-        gl->state.clearDepth = (float)(depth < 0.0 ? 0.0 : depth > 1.0 ? 1.0 : depth);
+    gl->state.clearDepth = (float)(depth < 0.0 ? 0.0 : depth > 1.0 ? 1.0 : depth);
 }
 
-void sglClear(unsigned mask)
+void clearBuffers(SglContext* gl, unsigned mask)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glClear"))
-        return;
     if (mask & ~(unsigned)(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT)) {
         notImplemented(gl, "glClear of other buffers than colour and depth");
         return;

@@ -44,13 +44,11 @@ static bool unitOf(SglContext* gl, unsigned texture, int* unit)
     return true;
 }
 
-void sglActiveTexture(unsigned texture)
+void setActiveUnit(SglContext* gl, unsigned texture)
 {
-    SglContext* gl = currentContext();
     int unit;
-    if (refusedInList(gl, "glActiveTextureARB") || !unitOf(gl, texture, &unit))
-        return;
-    gl->state.activeUnit = unit;
+    if (unitOf(gl, texture, &unit))
+        gl->state.activeUnit = unit;
 }
 
 void sglClientActiveTexture(unsigned texture)
@@ -71,17 +69,14 @@ void sglGenTextures(int n, unsigned* textures)
 
 static bool refusedTarget(SglContext* gl, unsigned target, const char* name)
 {
-    if (refusedInList(gl, name))
-        return true;
     if (target == GL_TEXTURE_2D)
         return false;
     notImplemented(gl, std::string(name) + " on other targets than GL_TEXTURE_2D");
     return true;
 }
 
-void sglBindTexture(unsigned target, unsigned texture)
+void bindTexture(SglContext* gl, unsigned target, unsigned texture)
 {
-    SglContext* gl = currentContext();
     if (refusedTarget(gl, target, "glBindTexture"))
         return;
     gl->state.units[gl->state.activeUnit].binding = texture;
@@ -90,10 +85,9 @@ void sglBindTexture(unsigned target, unsigned texture)
 
 // RGBA bytes in, as every upload of the program hands them; RGB8 storage
 // (render targets of a framebuffer without alpha) keeps the first three.
-void sglTexImage2D(unsigned target, int level, int internalFormat, int width, int height, int border,
+void uploadTexture(SglContext* gl, unsigned target, int level, int internalFormat, int width, int height, int border,
                    unsigned format, unsigned type, const void* pixels)
 {
-    SglContext* gl = currentContext();
     if (refusedTarget(gl, target, "glTexImage2D"))
         return;
     if (border != 0 || format != GL_RGBA || type != GL_UNSIGNED_BYTE
@@ -122,9 +116,8 @@ void sglTexImage2D(unsigned target, int level, int internalFormat, int width, in
 // Kept here and sent when a draw samples the texture. GL_CLAMP (clamping
 // that reaches the border colour) is what the program asks for only on
 // OpenGL below 1.2; this backend reports 1.3.
-void sglTexParameteri(unsigned target, unsigned pname, int param)
+void setTextureParameter(SglContext* gl, unsigned target, unsigned pname, int param)
 {
-    SglContext* gl = currentContext();
     if (refusedTarget(gl, target, "glTexParameteri"))
         return;
     TextureParameters* p = textureParameters(gl, gl->state.units[gl->state.activeUnit].binding);
@@ -149,9 +142,9 @@ void sglTexParameteri(unsigned target, unsigned pname, int param)
     }
 }
 
-void sglCopyTexSubImage2D(unsigned target, int level, int xoffset, int yoffset, int x, int y, int width, int height)
+void copyIntoTexture(SglContext* gl, unsigned target, int level, int xoffset, int yoffset, int x, int y, int width,
+                     int height)
 {
-    SglContext* gl = currentContext();
     if (refusedTarget(gl, target, "glCopyTexSubImage2D"))
         return;
     esSelectTexture(gl, gl->state.units[gl->state.activeUnit].binding);
@@ -171,7 +164,7 @@ static bool isFunction(int value)
 
 // The environment parameter pname of the active unit set to param; false
 // when the pair is outside the set-ups the backend implements.
-static bool setEnvironment(TextureUnit* unit, unsigned pname, int param)
+static bool setUnitEnvironment(TextureUnit* unit, unsigned pname, int param)
 {
     Combiner& c = unit->combiner;
     if (pname == GL_TEXTURE_ENV_MODE && (param == (int)GL_MODULATE || param == (int)GL_COMBINE)) {
@@ -202,22 +195,16 @@ static bool setEnvironment(TextureUnit* unit, unsigned pname, int param)
     return false;
 }
 
-void sglTexEnvi(unsigned target, unsigned pname, int param)
+void setEnvironment(SglContext* gl, unsigned target, unsigned pname, int param)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glTexEnvi"))
-        return;
-    if (target != GL_TEXTURE_ENV || !setEnvironment(&gl->state.units[gl->state.activeUnit], pname, param))
+    if (target != GL_TEXTURE_ENV || !setUnitEnvironment(&gl->state.units[gl->state.activeUnit], pname, param))
         notImplemented(gl, "glTexEnvi(" + std::to_string(pname) + ", " + std::to_string(param) + ")");
 }
 
 // The environment colour is kept (the texture attribute group holds it),
 // though no set-up of the program reads it.
-void sglTexEnvfv(unsigned target, unsigned pname, const float* params)
+void setEnvironmentColour(SglContext* gl, unsigned target, unsigned pname, const float* params)
 {
-    SglContext* gl = currentContext();
-    if (refusedInList(gl, "glTexEnvfv"))
-        return;
     if (target != GL_TEXTURE_ENV || pname != GL_TEXTURE_ENV_COLOR) {
         notImplemented(gl, "glTexEnvfv(" + std::to_string(pname) + ")");
         return;

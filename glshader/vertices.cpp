@@ -104,33 +104,6 @@ void endPrimitive(SglContext* gl)
     drawTriangles(gl, expanded.data(), (uint32_t)expanded.size(), nullptr, 0);
 }
 
-void sglBegin(unsigned mode)
-{
-    SglContext* gl = currentContext();
-    if (gl->compiling)
-        recordListOp(gl, LIST_BEGIN, mode);
-    else
-        beginPrimitive(gl, mode);
-}
-
-void sglEnd()
-{
-    SglContext* gl = currentContext();
-    if (gl->compiling)
-        recordListOp(gl, LIST_END, 0);
-    else
-        endPrimitive(gl);
-}
-
-void sglVertex3f(float x, float y, float z)
-{
-    SglContext* gl = currentContext();
-    if (gl->compiling)
-        recordListOp(gl, LIST_VERTEX, 0, x, y, z);
-    else
-        emitVertex(gl, x, y, z);
-}
-
 void sglVertex2f(float x, float y)
 {
     sglVertex3f(x, y, 0.0f);
@@ -151,13 +124,8 @@ void sglVertex3dv(const double* v)
     sglVertex3f((float)v[0], (float)v[1], (float)v[2]);
 }
 
-void sglColor4f(float red, float green, float blue, float alpha)
+void setColour(SglContext* gl, float red, float green, float blue, float alpha)
 {
-    SglContext* gl = currentContext();
-    if (gl->compiling) {
-        recordListOp(gl, LIST_COLOUR, 0, red, green, blue, alpha);
-        return;
-    }
     float* colour = gl->state.colour;
     colour[0] = red;
     colour[1] = green;
@@ -165,31 +133,26 @@ void sglColor4f(float red, float green, float blue, float alpha)
     colour[3] = alpha;
 }
 
-static void setTexCoord(SglContext* gl, int unit, float s, float t)
+void setTexCoord(SglContext* gl, int unit, float s, float t, float r, float q)
 {
-    if (gl->compiling) {
-        recordListOp(gl, LIST_TEX_COORD, unit, s, t, 0.0f, 1.0f);
-        return;
-    }
     float* texCoord = gl->state.texCoord[unit];
     texCoord[0] = s;
     texCoord[1] = t;
-    texCoord[2] = 0.0f;
-    texCoord[3] = 1.0f;
+    texCoord[2] = r;
+    texCoord[3] = q;
 }
 
-void sglTexCoord2f(float s, float t)
+void texCoord2(SglContext* gl, float s, float t)
 {
-    setTexCoord(currentContext(), 0, s, t);
+    setTexCoord(gl, 0, s, t, 0.0f, 1.0f);
 }
 
-void sglMultiTexCoord2f(unsigned target, float s, float t)
+void multiTexCoord2(SglContext* gl, unsigned target, float s, float t)
 {
-    SglContext* gl = currentContext();
     if (target < GL_TEXTURE0 || target >= GL_TEXTURE0 + sglUnitCount)
         recordError(gl, GL_INVALID_ENUM);
     else
-        setTexCoord(gl, (int)(target - GL_TEXTURE0), s, t);
+        setTexCoord(gl, (int)(target - GL_TEXTURE0), s, t, 0.0f, 1.0f);
 }
 
 // Normals matter only to lighting, which is left out.
@@ -255,29 +218,30 @@ static const float* element(const ClientArray& array, uint32_t index)
     return (const float*)((const char*)array.pointer + (size_t)stride * index);
 }
 
-// In a display list the arrays are read now and stored as vertices.
+// In a display list the arrays are read now and stored as the calls of
+// immediate mode that give the same vertices.
 static void recordElements(SglContext* gl, GLenum mode, const uint32_t* indices, int count)
 {
     const ClientState& c = gl->client;
-    recordListOp(gl, LIST_BEGIN, mode);
+    ListCall<beginPrimitive>::record(gl, mode);
     for (int i = 0; i < count; i++) {
         float v[4] = {0, 0, 0, 1};
         if (c.colour.enabled) {
             std::copy(element(c.colour, indices[i]), element(c.colour, indices[i]) + c.colour.size, v);
-            recordListOp(gl, LIST_COLOUR, 0, v[0], v[1], v[2], v[3]);
+            ListCall<setColour>::record(gl, v[0], v[1], v[2], v[3]);
         }
         for (int u = 0; u < sglUnitCount; u++) {
             if (!c.texCoord[u].enabled)
                 continue;
             float t[4] = {0, 0, 0, 1};
             std::copy(element(c.texCoord[u], indices[i]), element(c.texCoord[u], indices[i]) + c.texCoord[u].size, t);
-            recordListOp(gl, LIST_TEX_COORD, u, t[0], t[1], t[2], t[3]);
+            ListCall<setTexCoord>::record(gl, u, t[0], t[1], t[2], t[3]);
         }
         float p[4] = {0, 0, 0, 1};
         std::copy(element(c.vertex, indices[i]), element(c.vertex, indices[i]) + c.vertex.size, p);
-        recordListOp(gl, LIST_VERTEX, 0, p[0], p[1], p[2]);
+        ListCall<emitVertex>::record(gl, p[0], p[1], p[2]);
     }
-    recordListOp(gl, LIST_END, 0);
+    ListCall<endPrimitive>::record(gl);
 }
 
 // Element index of an array into dst (components it lacks as OpenGL
