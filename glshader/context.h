@@ -11,9 +11,7 @@
 
 #include "glshader/legacy_enums.h"
 #include "glshader/list_calls.h"
-
-// Texture units offered to the program (it uses two).
-constexpr int sglUnitCount = 2;
+#include "glshader/shader_key.h"
 
 // Column-major 4 x 4 matrix, as OpenGL stores it.
 struct Mat4 {
@@ -114,7 +112,7 @@ struct DisplayList {
 // with the uniform values last sent to it (uniforms are the program's own
 // state: only the backend sets them).
 struct ShaderProgram {
-    uint64_t key;
+    ShaderKey key;
     GLuint program;
     GLint modelViewProjection, textureMatrix[sglUnitCount], alphaReference;
     bool sent;  // the values below are the program's
