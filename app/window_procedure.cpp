@@ -6,7 +6,6 @@
 
 #include "base/fatal.h"
 #include "music/music.h"
-#include "music/sound.h"
 
 // Pause: hold the show at this moment, or let it run on from where the
 // stream is. A moment whose show time is exactly 0.0 cannot be held.
@@ -16,7 +15,7 @@ static void toggleFreeze(MusicClock* music)
         music->frozenTime = 0.0f;
         return;
     }
-    music->frozenTime = (float)(FSOUND_Stream_GetTime(music->musicStream) / 60000.0 * music->bpm * 0.0625);
+    music->frozenTime = streamShowTime(*music);
 }
 
 // PgUp and PgDn: one pattern back or forward from the current one. While

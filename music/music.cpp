@@ -1,4 +1,5 @@
-// The music stream, the show time in patterns, freezing and seeking.
+// The music stream: loading and playing it, the show time with freezing,
+// the end of the stream, closing.
 #include "music/music.h"
 
 #include <sys/stat.h>
@@ -110,8 +111,7 @@ float currentShowTime(MusicClock* music)
             FSOUND_SetPaused(music->musicChannel, false);
             music->outputHeld = false;
         }
-        double ms = FSOUND_Stream_GetTime(music->musicStream);
-        music->showTime = (float)(ms / 60000.0 * music->bpm * 0.0625);
+        music->showTime = streamShowTime(*music);
         return music->showTime;
     }
     // Back to the frozen position first, so that the frame's spectrum
@@ -129,16 +129,6 @@ float currentShowTime(MusicClock* music)
     sleepMs((unsigned)(int)(101.0 + 100.0 * std::sin(clockMs() * PI)));
 #endif
     return music->frozenTime;
-}
-
-int patternMs(const MusicClock& music, float p)
-{
-    return (int)(p * 16.0f / music.bpm * 60000.0f);
-}
-
-void seekToPattern(const MusicClock& music, float p)
-{
-    FSOUND_Stream_SetTime(music.musicStream, patternMs(music, p));
 }
 
 void stopMusic(MusicClock* music)

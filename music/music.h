@@ -1,11 +1,12 @@
 // The music stream and the show time: patterns since the start of the music,
-// or the frozen value while the developer keys hold the show.
+// or the frozen value while the developer keys hold the show. Music time
+// (seeking to a pattern, the stream's position in patterns) is included
+// from music/music_time.h.
 #pragma once
 
-struct SoundStream;
+#include "music/music_time.h"
 
-// The show's tempo in beats a minute.
-constexpr float showBpm = 128.0f;
+struct SoundStream;
 
 // The music clock: the stream the show time is read from, its tempo, and
 // the time the developer keys hold.
@@ -34,10 +35,6 @@ void loadMusic(MusicClock* music, const char* fileName, int loop);
 // frozen position, lets it play on for 1..201 ms and returns the held time.
 // (A web page holds its sound instead of letting it play on.)
 float currentShowTime(MusicClock* music);
-// The position of pattern p: trunc(p * 16 / bpm * 60000) ms, in float.
-int patternMs(const MusicClock& music, float p);
-// Moves the music to pattern p, at patternMs(p).
-void seekToPattern(const MusicClock& music, float p);
 // Stream callback: a null buffer (end of a non-looping stream) ends the show.
 int streamCallback(SoundStream* stream, void* buffer, int length, void* userData);
 // Text of a sound-library error code.

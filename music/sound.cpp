@@ -21,7 +21,6 @@
 #include <dlfcn.h>
 #endif
 
-static const int outputRate = 44100;
 static const int spectrumSize = 1024;
 
 // One block handed to the device: it starts to sound `latency` after `ticks`.
@@ -32,7 +31,7 @@ struct Fill {
 };
 
 struct SoundStream {
-    std::vector<float> pcm;  // interleaved stereo at outputRate
+    std::vector<float> pcm;  // interleaved stereo at soundFrameRate
     long long frames;
     bool loop;
     SoundCallback endCallback;
@@ -222,7 +221,7 @@ static off_t seekMemory(void* handle, off_t offset, int whence)
     return target;
 }
 
-// Decodes the whole image to interleaved stereo float at outputRate.
+// Decodes the whole image to interleaved stereo float at soundFrameRate.
 static bool decodeMp3(const unsigned char* data, long long size, std::vector<float>* pcm)
 {
     int error = MPG123_OK;
@@ -232,15 +231,15 @@ static bool decodeMp3(const unsigned char* data, long long size, std::vector<flo
     MemoryReader reader{data, (off_t)size, 0};
     bool ok = mpg123_param(decoder, MPG123_FLAGS, MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_FORCE_FLOAT | MPG123_QUIET, 0) == MPG123_OK
               && mpg123_param(decoder, MPG123_PREFRAMES, 8, 0) == MPG123_OK
-              && mpg123_param(decoder, MPG123_FORCE_RATE, outputRate, 0) == MPG123_OK
+              && mpg123_param(decoder, MPG123_FORCE_RATE, soundFrameRate, 0) == MPG123_OK
               && mpg123_format_none(decoder) == MPG123_OK
-              && mpg123_format(decoder, outputRate, MPG123_STEREO, MPG123_ENC_FLOAT_32) == MPG123_OK
+              && mpg123_format(decoder, soundFrameRate, MPG123_STEREO, MPG123_ENC_FLOAT_32) == MPG123_OK
               && mpg123_replace_reader_handle(decoder, readMemory, seekMemory, nullptr) == MPG123_OK
               && mpg123_open_handle(decoder, &reader) == MPG123_OK;
     if (ok) {
         long rate = 0;
         int channels = 0, encoding = 0;
-        ok = mpg123_getformat(decoder, &rate, &channels, &encoding) == MPG123_OK && rate == outputRate
+        ok = mpg123_getformat(decoder, &rate, &channels, &encoding) == MPG123_OK && rate == soundFrameRate
              && channels == 2 && encoding == MPG123_ENC_FLOAT_32;
     }
     if (ok) {
@@ -325,7 +324,7 @@ static long long outputlessFrame(const SoundStream* stream)
     long long frame = outputless.frame;
     if (!outputless.held) {
         double seconds = (double)(SDL_GetPerformanceCounter() - outputless.ticks) / (double)SDL_GetPerformanceFrequency();
-        frame += (long long)(seconds * outputRate);
+        frame += (long long)(seconds * soundFrameRate);
     }
     if (frame >= stream->frames)
         frame = stream->loop && stream->frames > 0 ? frame % stream->frames : stream->frames;
@@ -408,7 +407,7 @@ static long long audibleFrame(const SoundStream* stream)
         double sounding = (double)(Sint64)(now - fill.ticks) / frequency - latency;
         if (sounding < 0)
             continue;
-        long long elapsed = std::min((long long)(sounding * outputRate), fill.frames);
+        long long elapsed = std::min((long long)(sounding * soundFrameRate), fill.frames);
         long long frame = fill.start + elapsed;
         if (frame >= stream->frames)
             frame = stream->loop && stream->frames > 0 ? frame % stream->frames : stream->frames;
@@ -435,7 +434,7 @@ int FSOUND_Stream_GetTime(SoundStream* stream)
     SDL_UnlockAudioDevice(device);
     if (ending && stream->endCallback)
         stream->endCallback(stream, nullptr, 0, stream->endUserData);
-    return (int)(frame * 1000 / outputRate);
+    return (int)(frame * 1000 / soundFrameRate);
 }
 
 void FSOUND_Stream_SetTime(SoundStream* stream, int ms)
@@ -460,13 +459,13 @@ long long soundFrameAtMs(SoundStream* stream, int ms)
     if (!stream || ms < 0)
         return 0;
     // The smallest frame that reads back as ms.
-    long long frame = ((long long)ms * outputRate + 999) / 1000;
+    long long frame = ((long long)ms * soundFrameRate + 999) / 1000;
     return frame < stream->frames ? frame : stream->frames;
 }
 
 int FSOUND_Stream_GetLengthMs(SoundStream* stream)
 {
-    return stream ? (int)(stream->frames * 1000 / outputRate) : 0;
+    return stream ? (int)(stream->frames * 1000 / soundFrameRate) : 0;
 }
 
 long long soundStreamFrames(SoundStream* stream)

@@ -16,6 +16,9 @@ constexpr unsigned FSOUND_LOADMEMORY = 0x8000;
 constexpr unsigned FSOUND_MPEGACCURATE = 0x20000;
 constexpr int FSOUND_FREE = -1;
 
+// Sample frames a second of the output and of every decoded stream.
+constexpr int soundFrameRate = 44100;
+
 // Error codes of FSOUND_GetError (texts: fmodErrorText).
 constexpr int FMOD_ERR_NONE = 0;
 constexpr int FMOD_ERR_INIT = 3;

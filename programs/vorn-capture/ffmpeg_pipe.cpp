@@ -19,11 +19,10 @@
 #include <cstring>
 #include <vector>
 
+#include "music/sound.h"
 #include "programs/vorn-capture/output_files.h"
 
 extern char** environ;
-
-static const int sampleRate = 44100;
 
 // The ffmpeg that runs now; killed when the capture exits without waiting
 // for it (a fatal error), so that it cannot go on writing.
@@ -139,7 +138,7 @@ std::string ffmpegStart(FfmpegPipe* pipe, const std::string& path, int width, in
     char size[32], rate[32];
     std::snprintf(size, sizeof size, "%dx%d", width, height);
     std::snprintf(rate, sizeof rate, "%.17g", fps);
-    std::string sampleRateText = std::to_string(sampleRate);
+    std::string sampleRateText = std::to_string(soundFrameRate);
     // x264's superfast preset takes about 25 ms of processor time per grainy
     // 1280 x 720 frame (veryfast about 43), next to the renderer on the same
     // cores; crf 20 keeps the files at veryfast/crf 18 size.

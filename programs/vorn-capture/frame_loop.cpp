@@ -21,7 +21,7 @@ FrameSpan makeFrameSpan(double from, double to, double fps)
 {
     FrameSpan span;
     span.first = from;
-    span.framesPerPattern = fps * 960.0 / showBpm;
+    span.framesPerPattern = fps * patternsToSeconds(1.0, showBpm);
     // The tolerance keeps an end that falls on a frame out of the span.
     double frames = std::ceil((to - from) * span.framesPerPattern - 1e-9);
     span.count = frames < 1 ? 1 : (long)frames;

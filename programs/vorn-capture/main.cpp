@@ -3,7 +3,6 @@
 // soundtrack, or just times them. The data is found as the demo finds it.
 #include <signal.h>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -18,8 +17,6 @@
 #include "programs/vorn-capture/offscreen_context.h"
 #include "programs/vorn-capture/options.h"
 #include "programs/vorn-capture/output_files.h"
-
-static const double sampleRate = 44100.0;
 
 // Ctrl-C and termination end the frame loop like the demo's quit counter.
 static void onStopSignal(int)
@@ -45,11 +42,6 @@ static void installSignals()
 #endif
 }
 
-static double patternsToSeconds(double patterns)
-{
-    return patterns * 960.0 / showBpm;
-}
-
 int main(int argc, char** argv)
 {
     CaptureOptions options;
@@ -70,8 +62,7 @@ int main(int argc, char** argv)
         options.out = absolute.string();
     enterDataFolder();
     loadMusic(&capture.music, "data/tune.mp3", 0);
-    long long musicFrames = soundStreamFrames(capture.music.musicStream);
-    double musicEnd = musicFrames / sampleRate * showBpm / 960.0;
+    double musicEnd = musicEndPatterns(capture.music);
     std::string problem = checkAgainstMusic(options, musicEnd);
     if (!problem.empty())
         return usageError(problem);
@@ -97,9 +88,10 @@ int main(int argc, char** argv)
     FrameSpan span = makeFrameSpan(options.from, to, options.fps);
     if (options.output == OUTPUT_PNG)
         span.count = 1;
-    double firstSecond = patternsToSeconds(options.from);
-    SoundSpan sound = {soundStreamPcm(capture.music.musicStream), musicFrames, std::llround(firstSecond * sampleRate),
-                       std::llround((patternsToSeconds(to) - firstSecond) * sampleRate)};
+    double firstSecond = patternsToSeconds(options.from, showBpm);
+    SoundSpan sound = {soundStreamPcm(capture.music.musicStream), soundStreamFrames(capture.music.musicStream),
+                       secondsToSoundFrames(firstSecond),
+                       secondsToSoundFrames(patternsToSeconds(to, showBpm) - firstSecond)};
 
     FrameOutput output;
     problem = outputOpen(&output, options, options.fps, sound);

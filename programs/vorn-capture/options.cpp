@@ -31,7 +31,7 @@ bool parseShowTime(const std::string& text, double* patterns)
     if (end == start || !std::isfinite(value))
         return false;
     if (*end == 's' && end[1] == '\0') {
-        *patterns = value * showBpm / 960.0;  // 16 beats a pattern, 60 s a minute
+        *patterns = secondsToPatterns(value, showBpm);
         return true;
     }
     if (*end != '\0')
@@ -128,7 +128,7 @@ std::string checkAgainstMusic(const CaptureOptions& options, double musicPattern
     char text[160];
     std::snprintf(text, sizeof text,
                   "the music ends at %.2f patterns (%.2f s); times are in patterns, or seconds with an s suffix",
-                  musicPatterns, musicPatterns * 960.0 / showBpm);
+                  musicPatterns, patternsToSeconds(musicPatterns, showBpm));
     return text;
 }
 
