@@ -111,7 +111,7 @@ std::string fragmentSource(const ShaderKey& key)
         body += stageCode(key.stages[unit], unit);
     }
     if (key.alphaTest == ALPHA_TEST_NEVER)
-        body = "    discard;\n";
+        body += "    discard;\n";
     else if (const char* comparison = alphaComparison(key.alphaTest))
         body += std::string("    if (!(previous.a ") + comparison + " uAlphaReference))\n"
                 "        discard;\n";

@@ -4,12 +4,16 @@
 // knowledge the ways it can break and read back what is drawn: other code
 // changing the context (then sglForgetState), a texture name deleted and
 // made again, and draws that fill, wrap and outgrow the stream buffers.
+// Then what the backend does apart from the fixed-function pipeline it is
+// compared with elsewhere: the calls it refuses in a display list, and the
+// programs of every alpha test.
 #include <GLES3/gl3.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "glshader/legacy_enums.h"
@@ -435,5 +439,76 @@ TEST(ShaderCache, DrawsRightAcrossWrappedAndEnlargedStreams)
         const uint8_t* pixel = pixelAt(picture, cell % 8 * 8 + 4, cell / 8 * 8 + 4);
         for (int c = 0; c < 3; c++)
             EXPECT_NEAR(pixel[c], rgb[c] * 255.0f, 1.0f) << "cell " << cell << ", channel " << c;
+    }
+}
+
+// A list records what the program puts in lists (a colour, a translation, a
+// quad of immediate mode) and draws nothing while it does; a call it never
+// records is refused there with GL_INVALID_ENUM and changes nothing, the
+// blend function here: blending adds the quads drawn over each other if
+// it took effect. Each replay runs the recorded translation again.
+TEST(ShaderLists, RecordAndRefuseWhileRecording)
+{
+    startBackend();
+    sglClearColor(0, 0, 0, 1);
+    sglClear(GL_COLOR_BUFFER_BIT);
+    GLuint list = sglGenLists(1);
+    sglNewList(list, GL_COMPILE);
+    sglTranslatef(16, 0, 0);
+    colouredQuad(0, 0, 16, 16, 0.0f, 0.5f, 0.0f);
+    EXPECT_EQ(sglGetError(), (unsigned)GL_NO_ERROR);
+    sglBlendFunc(GL_ONE, GL_ONE);
+    EXPECT_EQ(sglGetError(), (unsigned)GL_INVALID_ENUM) << "glBlendFunc in a list";
+    sglEndList();
+    Picture recorded = readWindow();
+    ASSERT_FALSE(recorded.empty());
+    EXPECT_EQ(pixelAt(recorded, 20, 8)[1], 0) << "recording drew";
+
+    colouredQuad(16, 0, 48, 16, 0.5f, 0.0f, 0.0f);
+    sglEnable(GL_BLEND);
+    sglCallList(list);
+    sglCallList(list);
+    Picture replayed = readWindow();
+    for (int x : {20, 36}) {
+        const uint8_t* pixel = pixelAt(replayed, x, 8);
+        EXPECT_EQ(pixel[0], 0) << "x " << x << ": the list's quad blended";
+        EXPECT_NEAR(pixel[1], 128, 1) << "x " << x << ": the list's quad";
+    }
+    EXPECT_EQ(pixelAt(replayed, 8, 8)[1], 0) << "a quad without the translation";
+    EXPECT_EQ(pixelAt(replayed, 52, 8)[1], 0) << "the translation run thrice";
+    EXPECT_EQ(sglGetError(), (unsigned)GL_NO_ERROR);
+}
+
+// Each alpha test's program links, and of two quads, alpha 0.25 and 0.75
+// against the reference 0.5, draws those that pass.
+TEST(ShaderPrograms, AlphaTestsPassWhatTheirFunctionPasses)
+{
+    struct Case {
+        bool on;
+        GLenum function;
+        bool low, high;  // whether the quads of alpha 0.25 and 0.75 pass
+    };
+    const Case cases[] = {{false, GL_NEVER, true, true},     {true, GL_NEVER, false, false},
+                          {true, GL_LESS, true, false},      {true, GL_EQUAL, false, false},
+                          {true, GL_LEQUAL, true, false},    {true, GL_GREATER, false, true},
+                          {true, GL_NOTEQUAL, true, true},   {true, GL_GEQUAL, false, true},
+                          {true, GL_ALWAYS, true, true}};
+    startBackend();
+    for (const Case& c : cases) {
+        sglClearColor(0, 0, 0, 1);
+        sglClear(GL_COLOR_BUFFER_BIT);
+        if (c.on)
+            sglEnable(GL_ALPHA_TEST);
+        else
+            sglDisable(GL_ALPHA_TEST);
+        sglAlphaFunc(c.function, 0.5f);
+        colouredQuad(0, 0, 16, 16, 1, 1, 1, 0.25f);
+        colouredQuad(16, 0, 32, 16, 1, 1, 1, 0.75f);
+        Picture picture = readWindow();
+        ASSERT_FALSE(picture.empty());
+        std::string name = (c.on ? "" : "off, ") + std::to_string(c.function - GL_NEVER);
+        EXPECT_EQ(pixelAt(picture, 8, 8)[0] == 255, c.low) << name << ": alpha 0.25";
+        EXPECT_EQ(pixelAt(picture, 24, 8)[0] == 255, c.high) << name << ": alpha 0.75";
+        EXPECT_EQ(sglGetError(), (unsigned)GL_NO_ERROR) << name;
     }
 }
