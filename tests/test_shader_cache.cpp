@@ -479,20 +479,21 @@ TEST(ShaderLists, RecordAndRefuseWhileRecording)
     EXPECT_EQ(sglGetError(), (unsigned)GL_NO_ERROR);
 }
 
-// Each alpha test's program links, and of two quads, alpha 0.25 and 0.75
-// against the reference 0.5, draws those that pass.
+// Each alpha test's program links, and of three quads, alpha 0.25, 0.5
+// and 0.75 against the reference 0.5, draws those that pass.
 TEST(ShaderPrograms, AlphaTestsPassWhatTheirFunctionPasses)
 {
     struct Case {
+        const char* name;
         bool on;
         GLenum function;
-        bool low, high;  // whether the quads of alpha 0.25 and 0.75 pass
+        const char* passing;  // of the quads of alpha 0.25, 0.5 and 0.75
     };
-    const Case cases[] = {{false, GL_NEVER, true, true},     {true, GL_NEVER, false, false},
-                          {true, GL_LESS, true, false},      {true, GL_EQUAL, false, false},
-                          {true, GL_LEQUAL, true, false},    {true, GL_GREATER, false, true},
-                          {true, GL_NOTEQUAL, true, true},   {true, GL_GEQUAL, false, true},
-                          {true, GL_ALWAYS, true, true}};
+    const Case cases[] = {{"off", false, GL_NEVER, "yyy"},         {"never", true, GL_NEVER, "nnn"},
+                          {"less", true, GL_LESS, "ynn"},          {"equal", true, GL_EQUAL, "nyn"},
+                          {"lequal", true, GL_LEQUAL, "yyn"},      {"greater", true, GL_GREATER, "nny"},
+                          {"notequal", true, GL_NOTEQUAL, "yny"},  {"gequal", true, GL_GEQUAL, "nyy"},
+                          {"always", true, GL_ALWAYS, "yyy"}};
     startBackend();
     for (const Case& c : cases) {
         sglClearColor(0, 0, 0, 1);
@@ -502,13 +503,14 @@ TEST(ShaderPrograms, AlphaTestsPassWhatTheirFunctionPasses)
         else
             sglDisable(GL_ALPHA_TEST);
         sglAlphaFunc(c.function, 0.5f);
-        colouredQuad(0, 0, 16, 16, 1, 1, 1, 0.25f);
-        colouredQuad(16, 0, 32, 16, 1, 1, 1, 0.75f);
+        for (int i = 0; i < 3; i++)
+            colouredQuad(16.0f * i, 0, 16.0f * (i + 1), 16, 1, 1, 1, 0.25f * (i + 1));
         Picture picture = readWindow();
         ASSERT_FALSE(picture.empty());
-        std::string name = (c.on ? "" : "off, ") + std::to_string(c.function - GL_NEVER);
-        EXPECT_EQ(pixelAt(picture, 8, 8)[0] == 255, c.low) << name << ": alpha 0.25";
-        EXPECT_EQ(pixelAt(picture, 24, 8)[0] == 255, c.high) << name << ": alpha 0.75";
-        EXPECT_EQ(sglGetError(), (unsigned)GL_NO_ERROR) << name;
+        std::string drawn;
+        for (int i = 0; i < 3; i++)
+            drawn += pixelAt(picture, 16 * i + 8, 8)[0] == 255 ? 'y' : 'n';
+        EXPECT_EQ(drawn, c.passing) << c.name;
+        EXPECT_EQ(sglGetError(), (unsigned)GL_NO_ERROR) << c.name;
     }
 }
