@@ -1,5 +1,7 @@
-// The music stream and time base: show time, seeking, freezing, the stream
-// end, the start-up failures and the band levels.
+// The music stream and time base: music time in patterns, seconds,
+// milliseconds and sample frames (as the capture's times use it), show
+// time, seeking, freezing, the stream end, the start-up failures and the
+// band levels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,8 +13,11 @@
 
 #include "base/fatal.h"
 #include "music/music.h"
+#include "music/music_time.h"
 #include "music/sound.h"
 #include "music/spectrum.h"
+#include "programs/vorn-capture/frame_loop.h"
+#include "programs/vorn-capture/options.h"
 #include "tests/support/audio_files.h"
 
 // The clock every test here plays its music on.
@@ -45,19 +50,72 @@ protected:
     }
 };
 
-TEST_F(MusicStream, ShowTimeAndSeekToPatternConvertPatternsAndMilliseconds)
+// A pattern is 16 beats at 128 a minute: 7.5 s. So pattern 8 is one minute
+// into the music, 60 s, 60000 ms and 60 x 44100 sample frames, and the
+// capture's times "8" and "60s" name that one moment; at 30 frames a second
+// a pattern holds 225 frames. The conversions follow the tempo given (at
+// 96 BPM a pattern is 10 s), and the end of the music is its decoded length.
+TEST(MusicTime, PatternsSecondsMillisecondsFramesAndTheCapturesTimesAgree)
 {
-    const std::pair<int, float> times[] = {{0, 0.0f}, {7500, 1.0f}, {18750, 2.5f}, {1000, 0.13333334f}};
-    for (auto [ms, patterns] : times) {
-        FSOUND_Stream_SetTime(music.musicStream, ms);
-        EXPECT_EQ(currentShowTime(&music), patterns) << ms;
+    EXPECT_EQ(patternsToSeconds(8.0, showBpm), 60.0);
+    EXPECT_EQ(secondsToPatterns(60.0, showBpm), 8.0);
+    EXPECT_EQ(patternStartMs(8.0f, showBpm), 60000);
+    EXPECT_EQ(patternsAtMs(60000, showBpm), 8.0f);
+    EXPECT_EQ(secondsToSoundFrames(60.0), 60 * 44100);
+    EXPECT_EQ(secondsToSoundFrames(0.7), 30870);  // the nearest frame: 0.7 x 44100 is 30869.999... in double
+    // The millisecond a pattern lies in, truncated toward zero either side of 0.
+    EXPECT_EQ(patternStartMs(0.99999f, showBpm), 7499);
+    EXPECT_EQ(patternStartMs(-0.99999f, showBpm), -7499);
+    EXPECT_EQ(patternsAtMs(1000, showBpm), 0.13333334f);
+    EXPECT_EQ(patternStartMs(1.0f, 96.0f), 10000);
+    EXPECT_EQ(patternsAtMs(10000, 96.0f), 1.0f);
+    EXPECT_EQ(patternsToSeconds(1.0, 96.0f), 10.0);
+    EXPECT_EQ(secondsToPatterns(10.0, 96.0f), 1.0);
+
+    double patterns = -1, seconds = -1, pattern1 = -1;
+    EXPECT_TRUE(parseShowTime("8", &patterns) && parseShowTime("60s", &seconds) && parseShowTime("7.5s", &pattern1));
+    EXPECT_EQ(patterns, 8.0);
+    EXPECT_EQ(seconds, 8.0);
+    EXPECT_EQ(pattern1, 1.0);
+    FrameSpan span = makeFrameSpan(8.0, 9.0, 30.0);
+    EXPECT_EQ(span.count, 225);
+    EXPECT_DOUBLE_EQ(frameTime(span, 45), 8.2);  // 1.5 s in
+    CaptureOptions options{};
+    options.from = 17.0;
+    EXPECT_EQ(checkAgainstMusic(options, 16.0).rfind("the music ends at 16.00 patterns (120.00 s);", 0), 0u);
+
+    // 0.3 s of music ends 0.04 patterns in.
+    loadMusic(&music, makeTestMp3("end", sineSamples(440, 0.2, 0.3)).c_str(), 0);
+    EXPECT_NEAR(musicEndPatterns(music), 0.04, 1e-9);
+    music.bpm = 96.0f;
+    EXPECT_NEAR(musicEndPatterns(music), 0.03, 1e-9);
+    music.bpm = showBpm;
+    stopMusic(&music);
+}
+
+// Seeking to a pattern lands on its first millisecond, where the show time
+// reads that pattern again; the millisecond before reads less. The clock
+// seeks and reads at its own tempo.
+TEST_F(MusicStream, SeekingToAPatternLandsOnItsFirstMillisecond)
+{
+    for (auto [pattern, ms] : {std::pair{0.0f, 0}, {1.0f, 7500}, {2.0f, 15000}, {2.5f, 18750}}) {
+        seekToPattern(music, pattern);
+        EXPECT_EQ(FSOUND_Stream_GetTime(music.musicStream), ms) << pattern;
+        EXPECT_EQ(currentShowTime(&music), pattern);
+        EXPECT_EQ(streamShowTime(music), pattern);
+        if (ms > 0) {
+            FSOUND_Stream_SetTime(music.musicStream, ms - 1);
+            EXPECT_LT(currentShowTime(&music), pattern);
+        }
     }
-    // Truncated toward zero; before the start clamps to it.
-    const std::pair<float, int> seeks[] = {{0.0f, 0}, {1.0f, 7500}, {2.0f, 15000}, {0.99999f, 7499}, {-1.0f, 0}};
-    for (auto [patterns, ms] : seeks) {
-        seekToPattern(music, patterns);
-        EXPECT_EQ(FSOUND_Stream_GetTime(music.musicStream), ms) << patterns;
-    }
+    // Before the start the stream clamps to it.
+    seekToPattern(music, -1.0f);
+    EXPECT_EQ(FSOUND_Stream_GetTime(music.musicStream), 0);
+    music.bpm = 96.0f;
+    seekToPattern(music, 1.5f);
+    EXPECT_EQ(FSOUND_Stream_GetTime(music.musicStream), 15000);
+    EXPECT_EQ(currentShowTime(&music), 1.5f);
+    music.bpm = showBpm;
     // Computed in float, a show time seeks back to the millisecond it was
     // read at nearly always (in double only about half the time).
     int exact = 0, count = 0;

@@ -84,7 +84,7 @@ TEST_F(DeveloperKeys, PauseFreezesHoldsTheStreamAndResumesButNotAtTimeZero)
     press(SDLK_PAUSE);
     float held = music.frozenTime;
     EXPECT_TRUE(held >= 2.5f && held < 2.54f) << held;
-    int heldMs = (int)((double)held * 16.0 / 128.0f * 60000.0);
+    int heldMs = patternMs(music, held);
 
     // Every reading of the show time puts the stream back to the frozen
     // position, however far it has played on; a step while frozen lasts
