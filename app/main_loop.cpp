@@ -4,7 +4,6 @@
 #include "app/window_procedure.h"
 #include "base/fatal.h"
 #include "music/music.h"
-#include "music/sound.h"
 #include "platform/data_folder.h"
 #include "platform/gl_api.h"
 #include "platform/gl_checks.h"

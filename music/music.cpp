@@ -54,7 +54,7 @@ void startSound()
 {
     if (const char* problem = soundVersionProblem())
         fatalError(problem);
-    if (!FSOUND_Init(44100, 32, 8)) {
+    if (!FSOUND_Init(soundFrameRate, 32, 8)) {
         char text[1024];
         std::snprintf(text, sizeof text, "%s %s", fmodErrorText(FSOUND_GetError()), soundDeviceProblem());
         FSOUND_Close();
