@@ -6,6 +6,7 @@
 #include "app/setup.h"
 #include "app/setup_choices.h"
 #include "base/clock.h"
+#include "base/random.h"
 #include "music/music.h"
 #include "platform/display.h"
 #include "show/assets.h"
@@ -31,6 +32,7 @@ struct App {
     SetupChoices choices;
     Display display;
     Show show;  // its view draws on display
+    RandomState random;  // the run's random numbers: the pre-calculation's first, then the frames'
     MusicClock music;
     SetupLeftovers setupLeftovers;
     PrecalcLeftovers precalcLeftovers;

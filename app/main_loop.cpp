@@ -56,7 +56,7 @@ bool startUpStep(App* app)
         setupDone(app);
         return false;
     case STARTUP_PRECALC:
-        precalcStep(s.nextPrecalcStep++, app->display, &app->show.assets, &app->precalcLeftovers,
+        precalcStep(s.nextPrecalcStep++, app->display, app->random, &app->show.assets, &app->precalcLeftovers,
                     loadingBarProgress(app));
         if (s.nextPrecalcStep < precalcStepCount)
             return false;
@@ -118,7 +118,7 @@ void takeStartUpEvents()
 
 void renderFrame(App* app)
 {
-    show_frame(app->show, &app->music);
+    show_frame(app->show, &app->music, app->random);
     swapBuffers();
     GLenum code = glGetError();
     if (code != GL_NO_ERROR)

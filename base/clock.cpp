@@ -6,8 +6,6 @@
 
 #include "base/fatal.h"
 
-ScopeTimer* profileChain = nullptr;
-
 static const std::chrono::steady_clock::time_point processStart = std::chrono::steady_clock::now();
 
 double clockMs()
@@ -25,15 +23,12 @@ ScopeTimer* scopeBegin(const char* label)
 {
     ScopeTimer* record = new ScopeTimer;
     record->label = label;
-    record->previous = profileChain;
     record->start = clockMs();
-    profileChain = record;
     return record;
 }
 
 void scopeEnd(ScopeTimer* record)
 {
-    profileChain = record->previous;
     double elapsed = (clockMs() - (double)(long long)record->start) / 1000.0;
     if (interactiveShell)
         std::fprintf(stderr, "%s in %.4fs\n", record->label, elapsed);

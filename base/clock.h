@@ -5,11 +5,9 @@
 // A profiling scope. Scopes nest strictly; closing one prints
 // "<label> in <seconds>s" to standard error (only with interactiveShell).
 struct ScopeTimer {
-    const char* label;     // not owned
-    ScopeTimer* previous;  // innermost open scope when this one opened
-    double start;          // clockMs() when opened
+    const char* label;  // not owned
+    double start;       // clockMs() when opened
 };
-extern ScopeTimer* profileChain;  // innermost open scope, null when none
 
 ScopeTimer* scopeBegin(const char* label);
 void scopeEnd(ScopeTimer* record);

@@ -10,12 +10,13 @@ static void isoBuildShow(benchmark::State& state)
     float t = (float)state.range(0) / 10.0f;
     Blob blobs[SHOW_BLOB_COUNT];
     showBlobs(t, blobs);
+    static IsoSurface surface;
     for (auto _ : state) {
-        isoBuild(blobs, SHOW_BLOB_COUNT);
-        benchmark::DoNotOptimize(isoVertCount);
+        isoBuild(surface, blobs, SHOW_BLOB_COUNT);
+        benchmark::DoNotOptimize(surface.vertCount);
     }
-    state.counters["verts"] = isoVertCount;
-    state.counters["tris"] = isoTriCount;
+    state.counters["verts"] = surface.vertCount;
+    state.counters["tris"] = surface.triCount;
 }
 // Show time in tenths of a pattern.
 BENCHMARK(isoBuildShow)->Arg(30)->Arg(80)->Arg(120)->Arg(145)->Unit(benchmark::kMicrosecond);
@@ -24,11 +25,12 @@ BENCHMARK(isoBuildShow)->Arg(30)->Arg(80)->Arg(120)->Arg(145)->Unit(benchmark::k
 static void isoBuildLoneBlob(benchmark::State& state)
 {
     const Blob blob{0.3f, -0.2f, 0.1f, 20.0f, 0, 0};
+    static IsoSurface surface;
     for (auto _ : state) {
-        isoBuild(&blob, 1);
-        benchmark::DoNotOptimize(isoVertCount);
+        isoBuild(surface, &blob, 1);
+        benchmark::DoNotOptimize(surface.vertCount);
     }
-    state.counters["verts"] = isoVertCount;
-    state.counters["tris"] = isoTriCount;
+    state.counters["verts"] = surface.vertCount;
+    state.counters["tris"] = surface.triCount;
 }
 BENCHMARK(isoBuildLoneBlob)->Unit(benchmark::kMicrosecond);

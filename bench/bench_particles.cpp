@@ -9,6 +9,7 @@
 
 #include "geometry/particles.h"
 #include "geometry/radix_sort.h"
+#include "textures/texture.h"
 
 // Depth keys like the scene's: mostly in front of the eye, some behind.
 static std::vector<SortKey> benchKeys(int n)
@@ -25,12 +26,13 @@ static void BM_radixSort(benchmark::State& state)
 {
     int n = (int)state.range(0);
     std::vector<SortKey> keys = benchKeys(n);
+    std::vector<SortKey> work(n), scratch(n);
     for (auto _ : state) {
         state.PauseTiming();
-        std::memcpy(sortKeys, keys.data(), (size_t)n * sizeof(SortKey));
+        std::memcpy(work.data(), keys.data(), (size_t)n * sizeof(SortKey));
         state.ResumeTiming();
-        radixSort(n);
-        benchmark::DoNotOptimize(sortKeys[0]);
+        radixSort(work.data(), scratch.data(), n);
+        benchmark::DoNotOptimize(work[0]);
     }
     state.SetItemsProcessed(state.iterations() * n);
 }
@@ -72,11 +74,13 @@ static void BM_wtfSpriteExpansion(benchmark::State& state)
     std::vector<float> corners(12 * n), tex0(8 * n), tex1(8 * n), colours(16 * n), offset(n), width(n), size(n);
     SpriteArrays out = {corners.data(), tex0.data(), tex1.data(), colours.data(), offset.data(), width.data(),
                         size.data()};
-    const float right[3] = {0.8f, 0.0f, -0.6f};
-    const float up[3] = {0.0f, 1.0f, 0.0f};
+    const ParticleSet particles = {positions.data(), sizes.data(), frames.data(), n};
+    const ParticleBatch batch = {indices.data(), keys.data(), n, {0.8f, 0.0f, -0.6f}, {0.0f, 1.0f, 0.0f}};
+    Texture atlas{};
+    atlas.frameLayout = 2;
+    const ParticleLook look = {&atlas, 0.03f, 1.5f, 1.0f, 0};
     for (auto _ : state) {
-        expandParticleSprites(positions.data(), sizes.data(), keys.data(), indices.data(), n, right, up, 2,
-                              frames.data(), 0.03f, 1.5f, 1.0f, out);
+        expandParticleSprites(particles, batch, look, out);
         benchmark::DoNotOptimize(corners.data());
         benchmark::ClobberMemory();
     }

@@ -56,7 +56,8 @@ static void BM_precalcAssets(benchmark::State& state)
     static PrecalcLeftovers leftovers;
     LoadingBar bar;
     for (auto _ : state) {
-        precalcAssets(benchDisplay(), &assets, &leftovers, ProgressReport{barStep, &bar});
+        RandomState random;
+        precalcAssets(benchDisplay(), random, &assets, &leftovers, ProgressReport{barStep, &bar});
         glFinish();
         state.PauseTiming();
         releaseAssets(assets, leftovers);

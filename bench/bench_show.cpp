@@ -13,7 +13,6 @@
 
 #include "bench/bench_context.h"
 #include "geometry/isosurface.h"
-#include "music/spectrum.h"
 #include "render/post_passes.h"
 #include "show/assets.h"
 #include "show/camera.h"
@@ -38,15 +37,18 @@ static void BM_showFrame(benchmark::State& state)
         return;
     }
     Show& show = benchShow();
+    static RandomState random;
     if (!assets) {
         static PrecalcLeftovers leftovers;
-        precalcAssets(benchDisplay(), &show.assets, &leftovers, ProgressReport());
+        precalcAssets(benchDisplay(), random, &show.assets, &leftovers, ProgressReport());
         assets = true;
     }
     benchDisplay().width = (int)state.range(0);
     benchDisplay().height = (int)state.range(1);
-    bandLevel[0] = 1.2f;  // loud enough to shake
-    bandLevel[1] = 0.8f;
+    FrameInputs frame;
+    frame.bandLevels[0] = 1.2f;  // loud enough to shake
+    frame.bandLevels[1] = 0.8f;
+    frame.random = &random;
 
     // The particle renderer's timing lines would flood the report.
     fflush(stderr);
@@ -55,7 +57,8 @@ static void BM_showFrame(benchmark::State& state)
         state.SkipWithError("cannot silence stderr");
     long n = 0;
     for (auto _ : state) {
-        show_draw(show, stretchTime(n++));
+        frame.t = stretchTime(n++);
+        show_draw(show, frame);
         glFinish();
     }
     fflush(stderr);
@@ -73,6 +76,7 @@ BENCHMARK(BM_showFrame)->Args({640, 360})->Args({1280, 720})->Iterations(150)->U
 static void BM_worldSceneCpu(benchmark::State& state)
 {
     static unsigned char plasma[128 * 64 * 4];
+    static WorldStorage world;
     const float levels[4] = {1.2f, 0.8f, 0.0f, 0.0f};
     const float aux[3] = {0, 0, 0};
     long n = 0;
@@ -82,9 +86,9 @@ static void BM_worldSceneCpu(benchmark::State& state)
         cameraPresets(t, presets);
         Blob blobs[SHOW_BLOB_COUNT];
         showBlobs(t, blobs);
-        isoBuild(blobs, SHOW_BLOB_COUNT);
+        isoBuild(world.surface, blobs, SHOW_BLOB_COUNT);
         float* sizes = nullptr;
-        benchmark::DoNotOptimize(worldParticles(t, hitsReached(t), levels, &sizes));
+        benchmark::DoNotOptimize(worldParticles(world, t, hitsReached(t), levels, &sizes));
         free(sizes);
         plasmaImage(plasma, 0.3f, 4.0f * t);
         for (int layer = 0; layer < 4; layer++)

@@ -4,9 +4,6 @@
 #include "geometry/iso_internal.h"
 #include "geometry/iso_tetra.h"
 
-IsoEdge isoEdges[64];
-IsoCubeCase isoCubeCases[8][256];
-
 const int isoTetCorners[5][4] = {
     {7, 5, 3, 6},  // c111 c101 c110 c011
     {1, 5, 0, 3},  // c100 c101 c000 c110
@@ -79,9 +76,9 @@ int isoTetCase(const int P[4], int mask, IsoTetCase& out)
     return n;
 }
 
-static void makeEdge(int in, int out)
+static void makeEdge(IsoCaseTables& tables, int in, int out)
 {
-    IsoEdge& e = isoEdges[in * 8 + out];
+    IsoEdge& e = tables.edges[in * 8 + out];
     int ix = in & 1, iy = (in >> 1) & 1, iz = in >> 2;
     int ox = out & 1, oy = (out >> 1) & 1, oz = out >> 2;
     e.slotOffset = (iz + oz) * 4096 + (iy + oy) * 64 + (ix + ox);
@@ -95,13 +92,14 @@ static void makeEdge(int in, int out)
     e.dZ = (float)(oz - iz);
 }
 
-void isoBuildCubeCases()
+static IsoCaseTables buildCaseTables()
 {
+    IsoCaseTables tables{};
     for (int in = 0; in < 8; in++)
-        for (int out = 0; out < 8; out++) makeEdge(in, out);
+        for (int out = 0; out < 8; out++) makeEdge(tables, in, out);
     for (int mirror = 0; mirror < 8; mirror++)
         for (int mask = 0; mask < 256; mask++) {
-            IsoCubeCase& c = isoCubeCases[mirror][mask];
+            IsoCubeCase& c = tables.cubes[mirror][mask];
             c.edgeCount = 0;
             c.triCount = 0;
             for (int tet = 0; tet < 5; tet++) {
@@ -123,4 +121,7 @@ void isoBuildCubeCases()
                 }
             }
         }
+    return tables;
 }
+
+const IsoCaseTables isoCaseTables = buildCaseTables();

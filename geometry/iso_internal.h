@@ -1,25 +1,38 @@
-// State shared by the isosurface source files: the evaluated lattice, the
-// per-plane occupancy counters, the edge cache and the per-cube case table.
+// What the isosurface source files share: a build's working arrays (the
+// evaluated lattice, the per-plane occupancy counters, the edge cache), the
+// per-cube case tables and the steps of a build.
 #pragma once
 #include "geometry/isosurface.h"
 
 #include <cstdint>
 
-// Lattice values, index k * 1024 + j * 32 + i (x fastest).
-extern float isoCellValue[ISO_CELLS];
-// Inside flags of the lattice as bit rows: bit i of isoInsideRows[k * 32 + j]
-// is set when the value at (i, j, k) is at least ISO_LEVEL.
-extern uint32_t isoInsideRows[ISO_SIZE * ISO_SIZE];
-// Number of inside cells in each x, y and z plane.
-extern int isoCountX[ISO_SIZE], isoCountY[ISO_SIZE], isoCountZ[ISO_SIZE];
-
 struct IsoSlot {
     int vertex;
     int stamp;
 };
-extern IsoSlot isoCache[ISO_CACHE_SLOTS];
 // Offset making the lowest edge key (-133152) slot 0.
 constexpr int ISO_KEY_BIAS = 133152;
+
+// The working arrays of a surface's builds. They start out zero, but for
+// the cache slots, which start stale.
+struct IsoWork {
+    // Lattice values, index k * 1024 + j * 32 + i (x fastest).
+    alignas(64) float cellValue[ISO_CELLS];
+    // Inside flags of the lattice as bit rows: bit i of insideRows[k * 32 + j]
+    // is set when the value at (i, j, k) is at least ISO_LEVEL.
+    uint32_t insideRows[ISO_SIZE * ISO_SIZE];
+    // Number of inside cells in each x, y and z plane.
+    int countX[ISO_SIZE], countY[ISO_SIZE], countZ[ISO_SIZE];
+    // Per aligned 4 x 4 x 4 block of the lattice (index (k/4) * 64 + (j/4) * 8
+    // + i/4): 1 when every value in it is known to be 0 (and so no cell
+    // inside), which lets a clear skip it. 0 means nothing is known.
+    uint8_t blockZero[512];
+    // The edge cache; slots carrying another stamp than the build's are stale.
+    IsoSlot cache[ISO_CACHE_SLOTS];
+    int stamp;
+    // Smoothing accumulators: x, y, z sums and weight per vertex.
+    alignas(16) float smoothSums[ISO_VERT_LIMIT][4];
+};
 
 // Corner numbering inside a cube: P = ox + 2 oy + 4 oz for the offsets of the
 // corner from the cube's origin cell.
@@ -33,7 +46,6 @@ struct IsoEdge {
     float inX, inY, inZ;   // offsets of the inside corner (0 or 1)
     float dX, dY, dZ;      // outside minus inside corner (-1, 0 or 1)
 };
-extern IsoEdge isoEdges[64];  // by inside corner * 8 + outside corner
 
 // What one cube contributes, for one corner mask (bit P set when corner P is
 // inside) and one mirroring (bit 0, 1, 2 set when the origin's x, y, z is
@@ -44,21 +56,28 @@ constexpr int ISO_CUBE_MAX_TRIS = 10;
 struct IsoCubeCase {
     uint8_t edgeCount;
     uint8_t triCount;
-    uint8_t edges[ISO_CUBE_MAX_EDGES];  // isoEdges indices
+    uint8_t edges[ISO_CUBE_MAX_EDGES];  // indices into IsoCaseTables::edges
     uint8_t tris[ISO_CUBE_MAX_TRIS][3];
 };
-extern IsoCubeCase isoCubeCases[8][256];  // [mirroring][corner mask]
+struct IsoCaseTables {
+    IsoEdge edges[64];          // by inside corner * 8 + outside corner
+    IsoCubeCase cubes[8][256];  // [mirroring][corner mask]
+};
+extern const IsoCaseTables isoCaseTables;  // constant: built before main from the tetrahedra
 
 // The five tetrahedra of a cube as corner labels cXYZ (X + 2 Y + 4 Z),
 // before mirroring and before the parity exchange of the last two corners.
 extern const int isoTetCorners[5][4];
 
-// Fills isoEdges and isoCubeCases.
-void isoBuildCubeCases();
-
-// Evaluates the 4 x 4 x 4 block with origin (x0, y0, z0) into the lattice,
-// its inside rows and the counters.
-void isoFillLeaf(int x0, int y0, int z0, const Blob* blobs, int nblobs);
+// The steps of a build. Evaluates the half-open box [x0, x1) x [y0, y1) x
+// [z0, z1) of lattice indices into the lattice, clearing sub-boxes no blob
+// reaches.
+void isoFill(IsoWork& work, int x0, int x1, int y0, int y1, int z0, int z1, const Blob* blobs, int nblobs);
+// Appends the surface of the evaluated lattice to the surface's vertices and
+// triangles, under the work's current stamp.
+void isoPolygonize(IsoWork& work, IsoSurface& surface);
+// One pass of averaging each vertex with its triangles' centroids.
+void isoSmooth(IsoWork& work, IsoSurface& surface);
 
 // Four float lanes (GCC vector extension; SSE registers on x86-64).
 typedef float IsoV4 __attribute__((vector_size(16)));

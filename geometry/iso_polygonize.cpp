@@ -12,8 +12,16 @@
 #include "geometry/iso_internal.h"
 #include "geometry/iso_tetra.h"
 
-// Set when a tetrahedron did not fit; nothing more is added in this build.
-static bool outputFull;
+// One polygonization: the working arrays it reads, the arrays it appends to
+// and their counts.
+struct Output {
+    IsoWork& work;
+    float* verts;
+    int* tris;
+    int vertCount;
+    int triCount;
+    bool full;  // a tetrahedron did not fit; nothing more is added in this build
+};
 
 struct CubeAt {
     int x, y, z;     // origin, lattice indices
@@ -23,27 +31,27 @@ struct CubeAt {
 };
 
 // Vertex on edge id (inside corner * 8 + outside corner) of the cube.
-static inline int edgeVertex(const CubeAt& c, int id)
+static inline int edgeVertex(Output& o, const CubeAt& c, int id)
 {
-    const IsoEdge& e = isoEdges[id];
-    IsoSlot& slot = isoCache[c.slotBase + e.slotOffset];
-    if (slot.stamp == isoStamp) return slot.vertex;
-    float fin = isoCellValue[c.cell + e.inCell];
-    float fout = isoCellValue[c.cell + e.outCell];
+    const IsoEdge& e = isoCaseTables.edges[id];
+    IsoSlot& slot = o.work.cache[c.slotBase + e.slotOffset];
+    if (slot.stamp == o.work.stamp) return slot.vertex;
+    float fin = o.work.cellValue[c.cell + e.inCell];
+    float fout = o.work.cellValue[c.cell + e.outCell];
     float t = (fin - ISO_LEVEL) / (fin - fout);
-    int v = isoVertCount++;
-    float* p = isoVerts + 3 * v;
+    int v = o.vertCount++;
+    float* p = o.verts + 3 * v;
     p[0] = (c.ox + e.inX) + e.dX * t;
     p[1] = (c.oy + e.inY) + e.dY * t;
     p[2] = (c.oz + e.inZ) + e.dZ * t;
     slot.vertex = v;
-    slot.stamp = isoStamp;
+    slot.stamp = o.work.stamp;
     return v;
 }
 
 // The careful way through one cube, one tetrahedron at a time, checking the
 // room left before each.
-static void cubeByTetrahedra(const CubeAt& c, int mirror, int mask)
+static void cubeByTetrahedra(Output& o, const CubeAt& c, int mirror, int mask)
 {
     for (int tet = 0; tet < 5; tet++) {
         int P[4];
@@ -52,38 +60,36 @@ static void cubeByTetrahedra(const CubeAt& c, int mirror, int mask)
         int n = isoTetCase(P, mask, tc);
         if (tc.triCount == 0) continue;
         int needVerts = n == 2 ? 4 : 3;
-        if (isoTriCount + tc.triCount > ISO_TRI_CAPACITY ||
-            isoVertCount + needVerts > ISO_VERT_LIMIT) {
-            outputFull = true;
+        if (o.triCount + tc.triCount > ISO_TRI_CAPACITY || o.vertCount + needVerts > ISO_VERT_LIMIT) {
+            o.full = true;
             return;
         }
         int v[4];
         for (int l = 0; l < tc.lookupCount; l++)
-            v[l] = edgeVertex(c, tc.inCorner[l] * 8 + tc.outCorner[l]);
+            v[l] = edgeVertex(o, c, tc.inCorner[l] * 8 + tc.outCorner[l]);
         for (int t = 0; t < tc.triCount; t++) {
-            int* tri = isoTris + 3 * isoTriCount++;
+            int* tri = o.tris + 3 * o.triCount++;
             for (int k = 0; k < 3; k++) tri[k] = v[tc.tris[t][k]];
         }
     }
 }
 
-static inline void cube(const CubeAt& c, int mirror, int mask)
+static inline void cube(Output& o, const CubeAt& c, int mirror, int mask)
 {
-    const IsoCubeCase& cc = isoCubeCases[mirror][mask];
-    if (isoTriCount + cc.triCount > ISO_TRI_CAPACITY ||
-        isoVertCount + cc.edgeCount + 4 > ISO_VERT_LIMIT) {
-        cubeByTetrahedra(c, mirror, mask);
+    const IsoCubeCase& cc = isoCaseTables.cubes[mirror][mask];
+    if (o.triCount + cc.triCount > ISO_TRI_CAPACITY || o.vertCount + cc.edgeCount + 4 > ISO_VERT_LIMIT) {
+        cubeByTetrahedra(o, c, mirror, mask);
         return;
     }
     int v[ISO_CUBE_MAX_EDGES];
-    for (int e = 0; e < cc.edgeCount; e++) v[e] = edgeVertex(c, cc.edges[e]);
-    int* tri = isoTris + 3 * isoTriCount;
+    for (int e = 0; e < cc.edgeCount; e++) v[e] = edgeVertex(o, c, cc.edges[e]);
+    int* tri = o.tris + 3 * o.triCount;
     for (int t = 0; t < cc.triCount; t++) {
         tri[3 * t + 0] = v[cc.tris[t][0]];
         tri[3 * t + 1] = v[cc.tris[t][1]];
         tri[3 * t + 2] = v[cc.tris[t][2]];
     }
-    isoTriCount += cc.triCount;
+    o.triCount += cc.triCount;
 }
 
 // Cube origins to visit on one axis: from the plane before the first
@@ -100,20 +106,19 @@ static bool cubeRange(const int* count, int& lo, int& hi)
     return true;
 }
 
-void isoPolygonize()
+// The lattice's cubes in order, until the output is full.
+static void polygonizeCubes(Output& o)
 {
-    isoInit();
-    outputFull = false;
+    const IsoWork& w = o.work;
     int xlo, xhi, ylo, yhi, zlo, zhi;
-    if (!cubeRange(isoCountX, xlo, xhi) || !cubeRange(isoCountY, ylo, yhi) ||
-        !cubeRange(isoCountZ, zlo, zhi))
+    if (!cubeRange(w.countX, xlo, xhi) || !cubeRange(w.countY, ylo, yhi) || !cubeRange(w.countZ, zlo, zhi))
         return;
     uint32_t xspan = (uint32_t)(((uint64_t)2 << xhi) - ((uint64_t)1 << xlo));
     for (int z = zlo; z <= zhi; z++) {
         for (int y = ylo; y <= yhi; y++) {
-            uint32_t r00 = isoInsideRows[z * 32 + y], r10 = isoInsideRows[z * 32 + y + 1];
-            uint32_t r01 = isoInsideRows[(z + 1) * 32 + y];
-            uint32_t r11 = isoInsideRows[(z + 1) * 32 + y + 1];
+            uint32_t r00 = w.insideRows[z * 32 + y], r10 = w.insideRows[z * 32 + y + 1];
+            uint32_t r01 = w.insideRows[(z + 1) * 32 + y];
+            uint32_t r11 = w.insideRows[(z + 1) * 32 + y + 1];
             uint32_t any = r00 | r10 | r01 | r11, all = r00 & r10 & r01 & r11;
             // Cube x has a corner inside when bit x or x + 1 of any row is set,
             // and all corners inside when both bits are set in every row.
@@ -135,9 +140,17 @@ void isoPolygonize()
                 c.cell = z * 1024 + y * 32 + x;
                 c.slotBase = slotRow + 2 * x;
                 c.ox = (float)(x - 16);
-                cube(c, mirrorYZ | (x & 1), mask);
-                if (outputFull) return;
+                cube(o, c, mirrorYZ | (x & 1), mask);
+                if (o.full) return;
             } while (active);
         }
     }
+}
+
+void isoPolygonize(IsoWork& work, IsoSurface& surface)
+{
+    Output o{work, surface.verts.data(), surface.tris.data(), surface.vertCount, surface.triCount, false};
+    polygonizeCubes(o);
+    surface.vertCount = o.vertCount;
+    surface.triCount = o.triCount;
 }

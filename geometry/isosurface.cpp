@@ -1,79 +1,73 @@
-// The isosurface's storage and its whole-build sequence: one-time set-up,
+// The whole build of an isosurface: its storage made on the first build,
 // the smoothing pass and isoBuild.
 #include "geometry/iso_internal.h"
 
 #include <climits>
 
-float isoVerts[ISO_VERT_CAPACITY * 3];
-float isoNorms[ISO_VERT_CAPACITY * 3];
-int isoTris[ISO_TRI_CAPACITY * 3];
-int isoVertCount;
-int isoTriCount;
-int isoStamp;
-
-alignas(64) float isoCellValue[ISO_CELLS];
-uint32_t isoInsideRows[ISO_SIZE * ISO_SIZE];
-int isoCountX[ISO_SIZE], isoCountY[ISO_SIZE], isoCountZ[ISO_SIZE];
-IsoSlot isoCache[ISO_CACHE_SLOTS];
-
-// Smoothing accumulators: x, y, z sums and weight per vertex.
-alignas(16) static float smoothSums[ISO_VERT_LIMIT][4];
-
-static void clearCache()
+void IsoWorkFree::operator()(IsoWork* work) const
 {
-    for (IsoSlot& s : isoCache) s = IsoSlot{0, -1};
+    delete work;
 }
 
-void isoInit()
+static void clearCache(IsoWork& work)
 {
-    static bool ready = false;
-    if (ready) return;
-    ready = true;
-    // The arrays are static, so values, inside bits, positions, normals and
-    // triangles start out zero.
-    clearCache();
-    isoBuildCubeCases();
+    for (IsoSlot& s : work.cache) s = IsoSlot{0, -1};
 }
 
-void isoSmooth()
+// The arrays of a surface that has not been built yet; the working arrays
+// start out zero but for the stale cache slots.
+static void makeStorage(IsoSurface& surface)
+{
+    surface.verts.assign((size_t)ISO_VERT_CAPACITY * 3, 0.0f);
+    surface.norms.assign((size_t)ISO_VERT_CAPACITY * 3, 0.0f);
+    surface.tris.assign((size_t)ISO_TRI_CAPACITY * 3, 0);
+    surface.work.reset(new IsoWork());
+    clearCache(*surface.work);
+}
+
+void isoSmooth(IsoWork& work, IsoSurface& surface)
 {
     typedef float V4 __attribute__((vector_size(16)));
-    V4* acc = (V4*)smoothSums;
-    for (int v = 0; v < isoVertCount; v++) acc[v] = V4{0.0f, 0.0f, 0.0f, 0.0f};
-    for (int t = 0; t < isoTriCount; t++) {
-        const int* tri = isoTris + 3 * t;
-        const float* a = isoVerts + 3 * tri[0];
-        const float* b = isoVerts + 3 * tri[1];
-        const float* c = isoVerts + 3 * tri[2];
+    V4* acc = (V4*)work.smoothSums;
+    float* verts = surface.verts.data();
+    const int* tris = surface.tris.data();
+    for (int v = 0; v < surface.vertCount; v++) acc[v] = V4{0.0f, 0.0f, 0.0f, 0.0f};
+    for (int t = 0; t < surface.triCount; t++) {
+        const int* tri = tris + 3 * t;
+        const float* a = verts + 3 * tri[0];
+        const float* b = verts + 3 * tri[1];
+        const float* c = verts + 3 * tri[2];
         V4 s = {a[0] + b[0] + c[0], a[1] + b[1] + c[1], a[2] + b[2] + c[2], 3.0f};
         acc[tri[0]] += s;
         acc[tri[1]] += s;
         acc[tri[2]] += s;
     }
-    for (int v = 0; v < isoVertCount; v++) {
+    for (int v = 0; v < surface.vertCount; v++) {
         V4 p = acc[v] / acc[v][3];
-        isoVerts[3 * v + 0] = p[0];
-        isoVerts[3 * v + 1] = p[1];
-        isoVerts[3 * v + 2] = p[2];
+        verts[3 * v + 0] = p[0];
+        verts[3 * v + 1] = p[1];
+        verts[3 * v + 2] = p[2];
     }
 }
 
-void isoBuild(const Blob* blobs, int nblobs)
+void isoBuild(IsoSurface& surface, const Blob* blobs, int nblobs)
 {
-    isoInit();
-    for (int i = 0; i < ISO_SIZE; i++) isoCountX[i] = isoCountY[i] = isoCountZ[i] = 0;
-    isoVertCount = 0;
-    isoTriCount = 0;
-    isoFill(0, ISO_SIZE, 0, ISO_SIZE, 0, ISO_SIZE, blobs, nblobs);
-    isoPolygonize();
-    isoSmooth();
-    isoNormals(isoVerts, isoNorms, isoVertCount, blobs, nblobs);
+    if (!surface.work)
+        makeStorage(surface);
+    IsoWork& work = *surface.work;
+    for (int i = 0; i < ISO_SIZE; i++) work.countX[i] = work.countY[i] = work.countZ[i] = 0;
+    surface.vertCount = 0;
+    surface.triCount = 0;
+    isoFill(work, 0, ISO_SIZE, 0, ISO_SIZE, 0, ISO_SIZE, blobs, nblobs);
+    isoPolygonize(work, surface);
+    isoSmooth(work, surface);
+    isoNormals(surface.verts.data(), surface.norms.data(), surface.vertCount, blobs, nblobs);
     // A new stamp invalidates every cache slot; before the stamp would
     // overflow the slots are cleared and the stamps start over.
-    if (isoStamp == INT_MAX) {
-        clearCache();
-        isoStamp = 0;
+    if (work.stamp == INT_MAX) {
+        clearCache(work);
+        work.stamp = 0;
     } else {
-        isoStamp++;
+        work.stamp++;
     }
 }

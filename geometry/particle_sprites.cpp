@@ -5,18 +5,21 @@
 #include "base/constants.h"
 #include "geometry/particles.h"
 #include "textures/blur_atlas.h"
+#include "textures/texture.h"
 
 // The square is turned by -PI/4 so that its half-diagonal is the size.
 static const float spriteSin = (float)std::sin(-PI / 4);
 static const float spriteCos = (float)std::cos(-PI / 4);
 
-void expandParticleSprites(const float* positions, const float* sizes, const float* keys, const int* indices,
-                           int n, const float right[3], const float up[3], int frameLayout,
-                           const uint8_t* frames, float focusScale, float sizeScale, float intensity,
+void expandParticleSprites(const ParticleSet& particles, const ParticleBatch& batch, const ParticleLook& look,
                            const SpriteArrays& out)
 {
+    const int n = batch.n;
+    const int* indices = batch.indices;
+    const uint8_t* frames = particles.frames;
+    const float sizeScale = look.sizeScale;
     // Per particle: which image, and how large.
-    bool twoImages = frameLayout == 2;
+    bool twoImages = look.texture->frameLayout == 2;
     for (int i = 0; i < n; i++) {
         int p = indices[i];
         if (twoImages) {
@@ -26,18 +29,19 @@ void expandParticleSprites(const float* positions, const float* sizes, const flo
             out.imageOffset[i] = 0.0f;
             out.imageWidth[i] = 1.0f;
         }
-        out.size[i] = sizeScale * sizes[p];
+        out.size[i] = sizeScale * particles.sizes[p];
     }
 
-    const float rx = right[0], ry = right[1], rz = right[2];
-    const float ux = up[0], uy = up[1], uz = up[2];
-    const float c = intensity;
+    const float rx = batch.right[0], ry = batch.right[1], rz = batch.right[2];
+    const float ux = batch.up[0], uy = batch.up[1], uz = batch.up[2];
+    const float c = look.intensity;
+    const float focusScale = look.focusScale;
     float* corner = out.corners;
     float* tex0 = out.texCoords0;
     float* tex1 = out.texCoords1;
     float* colour = out.colours;
     for (int i = 0; i < n; i++, corner += 12, tex0 += 8, tex1 += 8, colour += 16) {
-        const float* p = positions + 3 * indices[i];
+        const float* p = particles.positions + 3 * indices[i];
         const float size = out.size[i];
         const float sn = size * spriteSin;
         const float cs = size * spriteCos;
@@ -62,7 +66,7 @@ void expandParticleSprites(const float* positions, const float* sizes, const flo
 
         // Depth of field: blur grows with the distance from the focus depth
         // (key 1); level L and L + 1 are cross-faded by f.
-        const float key = keys[i];
+        const float key = batch.keys[i];
         float b = (std::fabs(1.0f / key - 1.0f) / focusScale) * key;
         if (!(b > 0.0f))  // also a focus scale of 0 at the focus depth (0 / 0)
             b = 0.0f;

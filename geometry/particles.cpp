@@ -6,7 +6,6 @@
 
 #include "base/clock.h"
 #include "base/fatal.h"
-#include "base/random.h"
 #include "base/temp_pool.h"
 #include "geometry/radix_sort.h"
 #include "platform/gl_api.h"
@@ -14,10 +13,9 @@
 #include "render/render_state.h"
 #include "textures/texture.h"
 
-uint32_t* particleIndices = nullptr;
-int particleIndexCount = 0;
-uint32_t particleRandom[1024];
-bool particleRandomMade = false;
+// The depth sort's arrays: scratch of every draw, nothing kept between draws.
+static SortKey sortKeys[maxSortKeys];
+static SortKey sortScratch[maxSortKeys];
 
 static void normalise(float out[3], float x, float y, float z)
 {
@@ -27,9 +25,8 @@ static void normalise(float out[3], float x, float y, float z)
     out[2] = z / length;
 }
 
-void drawParticles(const float* positions, const float* sizes, int count, const float eye[3],
-                   const float target[3], const Texture* texture, const uint8_t* frames, float focusScale,
-                   float sizeScale, float intensity, RenderFlags renderFlags)
+void drawParticles(ParticleTables& tables, RandomState& random, const ParticleSet& particles,
+                   const float eye[3], const float target[3], const ParticleLook& look)
 {
     // Depth along the view direction, scaled so that the target's depth is 1.
     // An eye on its target looks one unit along +z, as the camera set-up does.
@@ -44,21 +41,22 @@ void drawParticles(const float* positions, const float* sizes, int count, const 
     // The camera's right and up axes are the first two rows of the modelview.
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    float right[3], up[3];
-    normalise(right, m[0], m[4], m[8]);
-    normalise(up, m[1], m[5], m[9]);
+    ParticleBatch batch;
+    normalise(batch.right, m[0], m[4], m[8]);
+    normalise(batch.up, m[1], m[5], m[9]);
 
+    int count = particles.count;
     if (count > maxSortKeys)
         fatalError("dumbass");
     if (count < 0)
         count = 0;
     for (int i = 0; i < count; i++) {
-        const float* p = positions + 3 * i;
+        const float* p = particles.positions + 3 * i;
         sortKeys[i].key = (p[0] - eye[0]) * k[0] + (p[1] - eye[1]) * k[1] + (p[2] - eye[2]) * k[2];
         sortKeys[i].index = i;
     }
     ScopeTimer* sortScope = scopeBegin("vornRadixsort");
-    radixSort(count);
+    radixSort(sortKeys, sortScratch, count);
     scopeEnd(sortScope);
 
     // Farthest first; only particles in front of the eye.
@@ -74,25 +72,26 @@ void drawParticles(const float* positions, const float* sizes, int count, const 
     }
 
     for (int first = 0; first < selected; first += maxParticleBatch) {
-        int n = selected - first < maxParticleBatch ? selected - first : maxParticleBatch;
-        drawParticleBatch(positions, sizes, selectedKeys + first, selectedIndices + first, n, right, up, texture,
-                          frames, focusScale, sizeScale, intensity, renderFlags);
+        batch.indices = selectedIndices + first;
+        batch.keys = selectedKeys + first;
+        batch.n = selected - first < maxParticleBatch ? selected - first : maxParticleBatch;
+        drawParticleBatch(tables, random, particles, batch, look);
     }
     tmpfree(selectedIndices);
 }
 
-void drawParticleBatch(const float* positions, const float* sizes, const float* keys, const int* indices, int n,
-                       const float right[3], const float up[3], const Texture* texture, const uint8_t* frames,
-                       float focusScale, float sizeScale, float intensity, RenderFlags renderFlags)
+void drawParticleBatch(ParticleTables& tables, RandomState& random, const ParticleSet& particles,
+                       const ParticleBatch& batch, const ParticleLook& look)
 {
-    if (!particleRandomMade) {
+    if (!tables.randomMade) {
         for (int i = 0; i < 1024; i++) {
-            randNext();
-            particleRandom[i] = randseed >> 17;
+            randNext(random);
+            tables.random[i] = random.seed >> 17;
         }
-        particleRandomMade = true;
+        tables.randomMade = true;
     }
 
+    int n = batch.n;
     SpriteArrays sprites;
     sprites.corners = (float*)tempmalloc((size_t)n * 4 * 3 * sizeof(float));
     sprites.texCoords0 = (float*)tempmalloc((size_t)n * 4 * 2 * sizeof(float));
@@ -103,22 +102,19 @@ void drawParticleBatch(const float* positions, const float* sizes, const float* 
     sprites.size = (float*)tempmalloc((size_t)n * sizeof(float));
 
     ScopeTimer* expandScope = scopeBegin("wtf");
-    expandParticleSprites(positions, sizes, keys, indices, n, right, up, texture->frameLayout, frames, focusScale,
-                          sizeScale, intensity, sprites);
+    expandParticleSprites(particles, batch, look, sprites);
     scopeEnd(expandScope);
 
-    if (particleIndexCount < 4 * n) {
-        delete[] particleIndices;
-        particleIndexCount = 4 * n;
-        particleIndices = new uint32_t[particleIndexCount];
-        for (int i = 0; i < particleIndexCount; i++)
-            particleIndices[i] = (uint32_t)i;
+    if ((int)tables.indices.size() < 4 * n) {
+        tables.indices.resize(4 * (size_t)n);
+        for (size_t i = 0; i < tables.indices.size(); i++)
+            tables.indices[i] = (uint32_t)i;
     }
 
     pushRenderState();
-    applyRenderFlags(renderFlags | RF_NOCULL);
+    applyRenderFlags(look.renderFlags | RF_NOCULL);
     glDisable(GL_LIGHTING);
-    bindTextureLerp(texture, renderFlags);
+    bindTextureLerp(look.texture, look.renderFlags);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, sprites.corners);
@@ -134,7 +130,7 @@ void drawParticleBatch(const float* positions, const float* sizes, const float* 
     glTexCoordPointer(2, GL_FLOAT, 0, sprites.texCoords0);
 
     ScopeTimer* drawScope = scopeBegin("glDrawElements");
-    glDrawElements(GL_QUADS, 4 * n, GL_UNSIGNED_INT, particleIndices);
+    glDrawElements(GL_QUADS, 4 * n, GL_UNSIGNED_INT, tables.indices.data());
     scopeEnd(drawScope);
 
     glPopClientAttrib();

@@ -4,7 +4,9 @@
 // focus point.
 #pragma once
 #include <cstdint>
+#include <vector>
 
+#include "base/random.h"
 #include "render/render_flags.h"
 
 struct Texture;
@@ -12,18 +14,52 @@ struct Texture;
 // The most particles one batch draws (one glDrawElements each).
 constexpr int maxParticleBatch = 1024;
 
-// Draws count particles (count <= 100000, else fatal "dumbass") seen from eye,
-// focused at target's depth (one unit along +z when eye and target coincide). positions: 3 floats each; sizes: one multiplier
-// each; frames: sprite image 0 or 1 each. Particles behind the eye are left out.
-void drawParticles(const float* positions, const float* sizes, int count, const float eye[3],
-                   const float target[3], const Texture* texture, const uint8_t* frames, float focusScale,
-                   float sizeScale, float intensity, RenderFlags renderFlags);
+// What the particle renderer keeps from draw to draw; whoever draws owns it.
+struct ParticleTables {
+    // The identity index array 0, 1, 2, ... shared by every batch; it only grows.
+    std::vector<uint32_t> indices;
+    // The random table made on the first batch ever drawn (1024 random
+    // steps). Nothing reads it.
+    uint32_t random[1024] = {};
+    bool randomMade = false;
+};
 
-// Draws n <= maxParticleBatch particles: particle indices[i] with depth key
-// keys[i] (1 at the focus depth), as squares along the unit vectors right and up.
-void drawParticleBatch(const float* positions, const float* sizes, const float* keys, const int* indices, int n,
-                       const float right[3], const float up[3], const Texture* texture, const uint8_t* frames,
-                       float focusScale, float sizeScale, float intensity, RenderFlags renderFlags);
+// The particles of a draw: count of them, with positions (3 floats each),
+// size multipliers (one each) and sprite images (0 or 1 each).
+struct ParticleSet {
+    const float* positions;
+    const float* sizes;
+    const uint8_t* frames;
+    int count;
+};
+
+// How a draw's particles look.
+struct ParticleLook {
+    const Texture* texture;  // the blur atlas; its frameLayout says how many sprite images it holds
+    float focusScale;        // depth of field: blur levels per unit of relative depth off the focus
+    float sizeScale;         // multiplies every particle's size
+    float intensity;         // brightness
+    RenderFlags renderFlags;
+};
+
+// One batch: n <= maxParticleBatch particles of a set, in drawing order.
+struct ParticleBatch {
+    const int* indices;  // the particles, as indices into the set
+    const float* keys;   // their depth keys, 1 at the focus depth
+    int n;
+    float right[3], up[3];  // the camera's unit axes the squares lie along
+};
+
+// Draws the set (count <= 100000, else fatal "dumbass") seen from eye,
+// focused at target's depth (one unit along +z when eye and target
+// coincide), farthest first. Particles behind the eye are left out.
+void drawParticles(ParticleTables& tables, RandomState& random, const ParticleSet& particles,
+                   const float eye[3], const float target[3], const ParticleLook& look);
+
+// Draws one batch as squares. The first batch ever drawn with these tables
+// first makes their random table.
+void drawParticleBatch(ParticleTables& tables, RandomState& random, const ParticleSet& particles,
+                       const ParticleBatch& batch, const ParticleLook& look);
 
 // Flat arrays of one batch of expanded sprites.
 struct SpriteArrays {
@@ -38,16 +74,5 @@ struct SpriteArrays {
 
 // The CPU half of a batch: corners (upper left, upper right, lower right,
 // lower left), atlas coordinates of both units and depth-of-field colours.
-void expandParticleSprites(const float* positions, const float* sizes, const float* keys, const int* indices,
-                           int n, const float right[3], const float up[3], int frameLayout,
-                           const uint8_t* frames, float focusScale, float sizeScale, float intensity,
+void expandParticleSprites(const ParticleSet& particles, const ParticleBatch& batch, const ParticleLook& look,
                            const SpriteArrays& out);
-
-// The identity index array 0, 1, 2, ... shared by every batch; it only grows.
-extern uint32_t* particleIndices;
-extern int particleIndexCount;
-
-// The random table made on the first batch ever drawn (1024 advances of
-// randseed). Nothing reads it.
-extern uint32_t particleRandom[1024];
-extern bool particleRandomMade;

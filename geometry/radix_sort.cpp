@@ -5,11 +5,7 @@
 
 #include "base/fatal.h"
 
-SortKey sortKeys[maxSortKeys];
-SortKey sortScratch[maxSortKeys];
-int sortHistograms[4][256];
-
-void radixSort(int n)
+void radixSort(SortKey* keys, SortKey* scratch, int n)
 {
     if (n > maxSortKeys)
         fatalError("dumbass");
@@ -17,13 +13,14 @@ void radixSort(int n)
         return;
 
     // All four histograms in one pass.
+    int sortHistograms[4][256];
     std::memset(sortHistograms, 0, sizeof sortHistograms);
     int* h0 = sortHistograms[0];
     int* h1 = sortHistograms[1];
     int* h2 = sortHistograms[2];
     int* h3 = sortHistograms[3];
     for (int i = 0; i < n; i++) {
-        unsigned u = sortableKeyBits(sortKeys[i].key);
+        unsigned u = sortableKeyBits(keys[i].key);
         h0[u & 0xFF]++;
         h1[(u >> 8) & 0xFF]++;
         h2[(u >> 16) & 0xFF]++;
@@ -47,8 +44,8 @@ void radixSort(int n)
     }
 
     // Stable scatter passes, alternating between the two arrays.
-    SortKey* from = sortKeys;
-    SortKey* to = sortScratch;
+    SortKey* from = keys;
+    SortKey* to = scratch;
     for (int j = 0; j < 4; j++) {
         if (!needed[j])
             continue;
@@ -64,6 +61,6 @@ void radixSort(int n)
         to = swap;
     }
     // After an odd number of passes the result sits in the scratch array.
-    if (from != sortKeys)
-        std::memcpy(sortKeys, from, (size_t)n * sizeof(SortKey));
+    if (from != keys)
+        std::memcpy(keys, from, (size_t)n * sizeof(SortKey));
 }

@@ -1,5 +1,5 @@
-// Depth order of the particles: a four-pass radix sort of float keys held in
-// two static arrays (the sort array and its scratch).
+// Depth order of the particles: a four-pass radix sort of float keys,
+// between the caller's array and a scratch array of the same size.
 #pragma once
 #include <bit>
 
@@ -11,16 +11,10 @@ struct SortKey {
     int index;
 };
 
-// The sort array: radixSort reads and leaves its result here.
-extern SortKey sortKeys[maxSortKeys];
-// Scratch for the odd passes.
-extern SortKey sortScratch[maxSortKeys];
-// One histogram of 256 counts per key byte.
-extern int sortHistograms[4][256];
-
-// Orders the first n entries of sortKeys by key, ascending; stable, and -0.0
-// comes before +0.0. More than maxSortKeys entries is fatal ("dumbass").
-void radixSort(int n);
+// Orders keys[0 .. n) by key, ascending, and leaves the result there;
+// stable, and -0.0 comes before +0.0. scratch holds n entries of its own and
+// is left with anything. More than maxSortKeys entries is fatal ("dumbass").
+void radixSort(SortKey* keys, SortKey* scratch, int n);
 
 // The key's bits, changed so that unsigned order is float order.
 inline unsigned sortableKeyBits(float key)

@@ -12,7 +12,6 @@
 #include "base/constants.h"
 #include "base/fatal.h"
 #include "music/sound.h"
-#include "music/spectrum.h"
 #include "platform/window.h"
 
 
@@ -64,8 +63,6 @@ void startSound()
 
 void startMusic(MusicClock* music, const char* fileName, float tempo, int loop)
 {
-    for (float& level : bandLevel)
-        level = 0;
     music->bpm = tempo;
 
     startSound();
@@ -76,7 +73,6 @@ void startMusic(MusicClock* music, const char* fileName, float tempo, int loop)
         music->musicChannel = FSOUND_Stream_PlayEx(FSOUND_FREE, music->musicStream, nullptr, true);
         FSOUND_SetPaused(music->musicChannel, false);
     }
-    analysisStep();
 }
 
 void loadMusic(MusicClock* music, const char* fileName, int loop)

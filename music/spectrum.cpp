@@ -4,8 +4,6 @@
 #include "music/music.h"
 #include "music/sound.h"
 
-float bandLevel[4] = {0, 0, 0, 0};
-
 void sumBands(const float* spectrum, float levels[4])
 {
     static const int bandEnd[4] = {16, 64, 128, 512};
@@ -17,14 +15,14 @@ void sumBands(const float* spectrum, float levels[4])
     }
 }
 
-void analysisStep()
+void analysisStep(float levels[4])
 {
-    sumBands(FSOUND_DSP_GetSpectrum(), bandLevel);
+    sumBands(FSOUND_DSP_GetSpectrum(), levels);
 }
 
-void analysisAt(const MusicClock& music, int ms)
+void analysisAt(const MusicClock& music, int ms, float levels[4])
 {
     float spectrum[512];
     soundSpectrumAt(music.musicStream, soundFrameAtMs(music.musicStream, ms), spectrum);
-    sumBands(spectrum, bandLevel);
+    sumBands(spectrum, levels);
 }

@@ -3,20 +3,19 @@
 #include "show/assets.h"
 
 #include "base/clock.h"
-#include "base/random.h"
 #include "render/render_flags.h"
 #include "textures/blur_atlas.h"
 #include "textures/image_texture.h"
 #include "textures/noise.h"
 
-// Shuffles 0..1023 with 1024 steps of randseed; nothing reads the result.
-static void shuffleNoisePermutation(int permutation[1024])
+// Shuffles 0..1023 with 1024 random steps; nothing reads the result.
+static void shuffleNoisePermutation(RandomState& random, int permutation[1024])
 {
     ScopeTimer* noise = scopeBegin("precalc_noise");
     for (int i = 0; i < 1024; i++)
         permutation[i] = i;
     for (int i = 0; i < 1024; i++) {
-        int j = (int)((randNext() >> 17) & 1023);
+        int j = (int)((randNext(random) >> 17) & 1023);
         int swap = permutation[i];
         permutation[i] = permutation[j];
         permutation[j] = swap;
@@ -32,12 +31,12 @@ static T* reported(T* item, const ProgressReport& progress)
     return item;
 }
 
-void precalcStep(int step, const Display& display, ShowAssets* assets, PrecalcLeftovers* leftovers,
-                 const ProgressReport& progress)
+void precalcStep(int step, const Display& display, RandomState& random, ShowAssets* assets,
+                 PrecalcLeftovers* leftovers, const ProgressReport& progress)
 {
     ShowAssets& a = *assets;
     switch (step) {
-    case 0: shuffleNoisePermutation(leftovers->noisePermutation); break;
+    case 0: shuffleNoisePermutation(random, leftovers->noisePermutation); break;
     case 1:
         a.bubbleAtlas = reported(makeBlurAtlas("data/bubble.jpg", nullptr, alphaFromGreyDistance, "data/bubble2.jpg",
                                                nullptr, alphaFromGreyDistance, 0, progress),
@@ -46,7 +45,7 @@ void precalcStep(int step, const Display& display, ShowAssets* assets, PrecalcLe
     case 2:
         a.plasmaTexture = reported(makeSolidTexture(128, 64, 255, 255, 255, 255, 1.0f, 1.0f, 1.0f, RF_NOMIPMAP), progress);
         break;
-    case 3: a.grainTexture = reported(makeNoiseTexture(256, 256, 230, 255, 1.0f, 1.0f, 1.0f, 0), progress); break;
+    case 3: a.grainTexture = reported(makeNoiseTexture(random, 256, 256, 230, 255, 1.0f, 1.0f, 1.0f, 0), progress); break;
     case 4:
         a.backdropTexture = reported(makeJpegTexture("data/ttest2.jpg", nullptr, nullptr, 1.0f, 1.0f, 1.0f, 0), progress);
         break;
@@ -73,9 +72,9 @@ void precalcStep(int step, const Display& display, ShowAssets* assets, PrecalcLe
     }
 }
 
-void precalcAssets(const Display& display, ShowAssets* assets, PrecalcLeftovers* leftovers,
+void precalcAssets(const Display& display, RandomState& random, ShowAssets* assets, PrecalcLeftovers* leftovers,
                    const ProgressReport& progress)
 {
     for (int step = 0; step < precalcStepCount; step++)
-        precalcStep(step, display, assets, leftovers, progress);
+        precalcStep(step, display, random, assets, leftovers, progress);
 }

@@ -3,6 +3,7 @@
 // can show progress and take events between steps.
 #pragma once
 #include "base/progress.h"
+#include "base/random.h"
 #include "geometry/mesh.h"
 #include "platform/display.h"
 #include "textures/texture.h"
@@ -36,11 +37,12 @@ constexpr int precalcStepCount = 14;
 
 // Runs step `step` of the pre-calculation. Every finished texture and mesh
 // reports one step to progress (the atlas two: once halfway), 13 in all.
-// Needs the GL context, the display's set-up sizes and randseed as start-up
-// leaves it; the steps must run in order, each once.
-void precalcStep(int step, const Display& display, ShowAssets* assets, PrecalcLeftovers* leftovers,
-                 const ProgressReport& progress);
+// Needs the GL context and the display's set-up sizes; draws from random
+// (the run's random state as start-up leaves it: 1024 + 65536 steps in
+// all); the steps must run in order, each once.
+void precalcStep(int step, const Display& display, RandomState& random, ShowAssets* assets,
+                 PrecalcLeftovers* leftovers, const ProgressReport& progress);
 
 // Every step in order.
-void precalcAssets(const Display& display, ShowAssets* assets, PrecalcLeftovers* leftovers,
+void precalcAssets(const Display& display, RandomState& random, ShowAssets* assets, PrecalcLeftovers* leftovers,
                    const ProgressReport& progress);

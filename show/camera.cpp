@@ -41,6 +41,9 @@ void cameraPresets(float t, CameraPreset presets[cameraPresetCount])
     fly.target[0] = 0.0f;
     fly.target[1] = 0.0f;
     fly.target[2] = (float)((1.0 - s / 15.0) * (2.0 * beatSoft(beatGate(24.0 * s)) - 3.0 * beatSoft(beatGate(15.0 * s))));
+    fly.up[0] = 0.0f;
+    fly.up[1] = 1.0f;
+    fly.up[2] = 0.0f;
 
     CameraPreset& tele = presets[1];
     tele.eye[0] = (float)(std::sin(4.1728 * s) - std::sin(2.1892 * s));
@@ -50,6 +53,10 @@ void cameraPresets(float t, CameraPreset presets[cameraPresetCount])
     tele.target[0] = tele.eye[0];
     tele.target[1] = tele.eye[1];
     tele.target[2] = (float)(2.0 * beatSoft(beatGate(9.0 * s)) - 3.0 * beatSoft(beatGate(15.0 * s)));
+    float roll = (float)PI * 0.5f * t;
+    tele.up[0] = std::sin(roll);
+    tele.up[1] = std::cos(roll);
+    tele.up[2] = 0.0f;
 
     CameraPreset& wide = presets[2];
     wide.eye[0] = 0.0f;
@@ -59,6 +66,9 @@ void cameraPresets(float t, CameraPreset presets[cameraPresetCount])
     wide.target[0] = 0.0f;
     wide.target[1] = 0.0f;
     wide.target[2] = (float)(10.0 * beatSoft(beatGate(7.0 * s)) - 5.0 * beatSoft(beatGate(17.0 * s)));
+    wide.up[0] = 0.0f;
+    wide.up[1] = 1.0f;
+    wide.up[2] = 0.0f;
 }
 
 void camera_setup(View& view, const float eye[4], const float target[3], RenderFlags flags)
@@ -83,4 +93,15 @@ void camera_setup(View& view, const float eye[4], const float target[3], RenderF
     resetModelView();
     const float* up = view.cameraUp;
     gluLookAt(eye[0], eye[1], eye[2], at[0], at[1], at[2], up[0], up[1], up[2]);
+}
+
+void presetCamera(View& view, const CameraPreset& preset, float viewNear, float viewFar, RenderFlags flags)
+{
+    view.viewNear = viewNear;
+    view.viewFar = viewFar;
+    view.projectionShift[0] = 0.0f;
+    view.projectionShift[1] = 0.0f;
+    for (int i = 0; i < 3; i++)
+        view.cameraUp[i] = preset.up[i];
+    camera_setup(view, preset.eye, preset.target, flags);
 }

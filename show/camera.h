@@ -10,14 +10,17 @@ double beatGate(double x);
 // Smooth step of a gate value: 0 below 0, 1 above 1, a half cosine between.
 double beatSoft(double g);
 
-// An eye (x, y, z, field of view in degrees) and the point it looks at.
+// An eye (x, y, z, field of view in degrees), the point it looks at and
+// the camera's up direction.
 struct CameraPreset {
     float eye[4];
     float target[3];
+    float up[3];
 };
 constexpr int cameraPresetCount = 3;
-// The three presets at show time t: 0 flies in along z, 1 is a rolling
-// telephoto from far away, 2 a wide angle close in; all pulse on the beat.
+// The three presets at show time t: 0 flies in along z, 1 is a telephoto
+// from far away rolling a quarter turn a pattern, 2 a wide angle close in;
+// all pulse on the beat.
 void cameraPresets(float t, CameraPreset presets[cameraPresetCount]);
 
 // Perspective camera: the viewport of the work area (RF_OFFSCREEN) or the
@@ -26,3 +29,6 @@ void cameraPresets(float t, CameraPreset presets[cameraPresetCount]);
 // with its cameraUp (one unit along +z when the two coincide). When viewNear
 // and viewFar are both unset they are derived from the eye-target distance.
 void camera_setup(View& view, const float eye[4], const float target[3], RenderFlags flags);
+// camera_setup through a preset: the view's depth range set to viewNear ..
+// viewFar, its projection unshifted and its up direction the preset's.
+void presetCamera(View& view, const CameraPreset& preset, float viewNear, float viewFar, RenderFlags flags);

@@ -2,17 +2,15 @@
 // texel over two pixels across) at a random offset each frame, multiplied.
 #include "show/grain.h"
 
-#include "base/random.h"
 #include "platform/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/render_state.h"
 
-void grain_overlay(Show& show, float t)
+void grain_overlay(Show& show, RandomState& random)
 {
-    (void)t;
     // 1 / 4292967296, a little above 1 / 2^32: offsets in [0, 1.0005).
-    uint32_t u1 = randNext();
-    uint32_t u2 = randNext();
+    uint32_t u1 = randNext(random);
+    uint32_t u2 = randNext(random);
     float ox = (float)((double)u1 * 2.3293911438173694e-10);
     float oy = (float)((double)u2 * 2.3293911438173694e-10);
 

@@ -3,6 +3,7 @@
 #include "show/show.h"
 
 // Multiplies the picture area by the grey noise texture at a new random
-// offset (two steps of randseed); t is not used, so the grain moves also
-// while the show is frozen. Darkens by at most about 10 %, never lightens.
-void grain_overlay(Show& show, float t);
+// offset (two steps of random); it does not depend on the show time, so the
+// grain moves also while the show is frozen. Darkens by at most about 10 %,
+// never lightens.
+void grain_overlay(Show& show, RandomState& random);

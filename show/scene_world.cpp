@@ -18,7 +18,6 @@
 #include "geometry/particle_sizes.h"
 #include "geometry/particles.h"
 #include "geometry/radix_sort.h"
-#include "music/spectrum.h"
 #include "platform/gl_api.h"
 #include "render/fullscreen_quad.h"
 #include "render/post_passes.h"
@@ -28,9 +27,6 @@
 #include "show/overlay.h"
 #include "show/plasma.h"
 #include "show/show_blobs.h"
-
-// Sprite image of each particle: 0 on the surface, 1 on the sphere.
-uint8_t particleFrames[maxSortKeys];
 
 constexpr int spherePoints = 512;
 
@@ -102,38 +98,41 @@ static void rotatingPlasma(View& view, const Texture* plasmaTexture, float t, co
     popRenderState();
 }
 
-int worldParticles(float t, int hits, const float levels[4], float** sizes)
+int worldParticles(WorldStorage& world, float t, int hits, const float levels[4], float** sizes)
 {
-    int surface = isoVertCount;
-    int count = surface + spherePoints;
+    IsoSurface& surface = world.surface;
+    int count = surface.vertCount + spherePoints;
     // The frames array holds one entry per particle the sort can take.
     if (count > maxSortKeys)
         fatalError("dumbass");
 
-    *sizes = meshParticleSizes(isoVerts, surface, isoTris, isoTriCount, spherePoints, 0.25f);
-    std::fill(particleFrames, particleFrames + surface, (uint8_t)0);
-    spherePointsAt(t, isoVerts + 3 * surface, particleFrames + surface);
+    float* points = surface.verts.data();
+    int first = surface.vertCount;
+    *sizes = meshParticleSizes(points, first, surface.tris.data(), surface.triCount, spherePoints, 0.25f);
+    world.particleFrames.resize((size_t)count);
+    uint8_t* frames = world.particleFrames.data();
+    std::fill(frames, frames + first, (uint8_t)0);
+    spherePointsAt(t, points + 3 * first, frames + first);
 
     // Until the last hits all points shake, each hit switches between the
     // surface and the sphere.
     if (t > 11.66f)
-        shakePoints(isoVerts, 0, count, 0.3f, 0.15f, t, levels);
+        shakePoints(points, 0, count, 0.3f, 0.15f, t, levels);
     else if (hits % 2 == 1)
-        shakePoints(isoVerts, 0, surface, 0.22f, 0.15f, t, levels);
+        shakePoints(points, 0, first, 0.22f, 0.15f, t, levels);
     else
-        shakePoints(isoVerts, surface, count, 0.6f, 0.2f, t, levels);
+        shakePoints(points, first, count, 0.6f, 0.2f, t, levels);
     return count;
 }
 
-void scene_world(Show& show, float t)
+void scene_world(Show& show, const FrameInputs& frame)
 {
     View& view = show.view;
     const ShowAssets& assets = show.assets;
+    WorldStorage& world = show.world;
+    float t = frame.t;
     int hits = hitsReached(t);
     int preset = hits % cameraPresetCount;
-    Blob* blobs = (Blob*)std::malloc(SHOW_BLOB_COUNT * sizeof(Blob));
-    if (!blobs)
-        fatalError("Out of memory.");
     float b = worldBrightness(t);
 
     resetRenderState(view);
@@ -156,27 +155,15 @@ void scene_world(Show& show, float t)
         rotatingPlasma(view, assets.plasmaTexture, t, camera.eye);
     else
         fullscreen_texture(view, assets.plasmaTexture, 1.0f, RF_MUL | RF_OFFSCREEN);
-    view.viewNear = 0.1f;
-    view.viewFar = 128.0f;
-    view.projectionShift[0] = 0.0f;
-    view.projectionShift[1] = 0.0f;
-    if (preset == 1) {
-        float roll = (float)PI * 0.5f * t;
-        view.cameraUp[0] = std::sin(roll);
-        view.cameraUp[1] = std::cos(roll);
-    } else {
-        view.cameraUp[0] = 0.0f;
-        view.cameraUp[1] = 1.0f;
-    }
-    view.cameraUp[2] = 0.0f;
-    camera_setup(view, camera.eye, camera.target, RF_OFFSCREEN);
+    presetCamera(view, camera, 0.1f, 128.0f, RF_OFFSCREEN);
 
+    Blob blobs[SHOW_BLOB_COUNT];
     showBlobs(t, blobs);
-    isoBuild(blobs, SHOW_BLOB_COUNT);
+    isoBuild(world.surface, blobs, SHOW_BLOB_COUNT);
     float* sizes = nullptr;
-    int count = worldParticles(t, hits, bandLevel, &sizes);
-    drawParticles(isoVerts, sizes, count, camera.eye, camera.target, assets.bubbleAtlas, particleFrames, 0.03f, 1.5f, b,
-                  RF_ALPHA);
+    int count = worldParticles(world, t, hits, frame.bandLevels, &sizes);
+    const ParticleSet particles = {world.surface.verts.data(), sizes, world.particleFrames.data(), count};
+    const ParticleLook look = {assets.bubbleAtlas, 0.03f, 1.5f, b, RF_ALPHA};
+    drawParticles(world.particles, *frame.random, particles, camera.eye, camera.target, look);
     std::free(sizes);
-    std::free(blobs);
 }

@@ -1,4 +1,4 @@
-// One frame of the show, a pure function of the music position.
+// One frame of the show: its inputs gathered, then the scenes in order.
 #include "show/timeline.h"
 
 #include "music/music.h"
@@ -7,16 +7,18 @@
 #include "show/scene_layers.h"
 #include "show/scene_world.h"
 
-void show_frame(Show& show, MusicClock* music)
+void show_frame(Show& show, MusicClock* music, RandomState& random)
 {
-    float t = currentShowTime(music);
-    analysisStep();
-    show_draw(show, t);
+    FrameInputs frame;
+    frame.t = currentShowTime(music);
+    analysisStep(frame.bandLevels);
+    frame.random = &random;
+    show_draw(show, frame);
 }
 
-void show_draw(Show& show, float t)
+void show_draw(Show& show, const FrameInputs& frame)
 {
-    scene_world(show, t);
-    scene_layers(show, t);
-    grain_overlay(show, t);
+    scene_world(show, frame);
+    scene_layers(show, frame.t);
+    grain_overlay(show, *frame.random);
 }

@@ -35,7 +35,7 @@ TEST(Context, PassesTheChecksOnMesaAndRendersFrames)
     static App app;
     initApp(&app);
     app.display = testDisplay();
-    precalcAssets(app.display, &app.show.assets, &app.precalcLeftovers, ProgressReport());
+    precalcAssets(app.display, app.random, &app.show.assets, &app.precalcLeftovers, ProgressReport());
     renderFrame(&app);
     renderFrame(&app);
 }
@@ -51,7 +51,7 @@ TEST(ContextDeathTest, AGlErrorAtTheEndOfAFrameOrAMissingEntryPointIsFatal)
     initApp(&app);
     app.display = testDisplay();
     auto frameAfter = [](void (*fault)()) {
-        precalcAssets(app.display, &app.show.assets, &app.precalcLeftovers, ProgressReport());
+        precalcAssets(app.display, app.random, &app.show.assets, &app.precalcLeftovers, ProgressReport());
         fault();
         renderFrame(&app);
     };

@@ -19,8 +19,6 @@
 
 #include "app/setup.h"
 #include "app/setup_choices.h"
-#include "base/random.h"
-#include "geometry/particles.h"
 #include "music/music.h"
 #include "tests/support/gl_context.h"
 #include "programs/vorn-capture/frame_loop.h"
@@ -77,7 +75,7 @@ void startShow()
     pinGlDriver();
     loadMusic(&capture.music, "data/tune.mp3", 0);
     startCaptureShow(&capture);
-    startSeed = randseed;
+    startSeed = capture.random.seed;
     started = true;
 }
 
@@ -95,8 +93,8 @@ std::vector<unsigned char> drawFrame(double t, int aspect = 2)
 // random table is made again from the start-up's random state.
 std::vector<unsigned char> freshFrame(double t, int aspect = 2)
 {
-    randseed = startSeed;
-    particleRandomMade = false;
+    capture.random.seed = startSeed;
+    capture.show.world.particles.randomMade = false;
     return drawFrame(t, aspect);
 }
 
@@ -201,17 +199,17 @@ TEST_P(FramePurity, AFrameIsTheSameAfterOtherFrames)
 {
     const double t = GetParam();
     startShow();
-    uint32_t seedAfterTable = startSeed;
+    RandomState afterTable{startSeed};
     for (int i = 0; i < 1024; i++)
-        seedAfterTable = seedAfterTable * 69069u + 1u;
-    randseed = particleRandomMade ? seedAfterTable : startSeed;
+        randNext(afterTable);
+    capture.random = capture.show.world.particles.randomMade ? afterTable : RandomState{startSeed};
     std::vector<unsigned char> direct = drawFrame(t);
 
     for (int i = 0; i < 24; i++)
         drawFrame(15.5 * i / 24);
     for (int i = 3; i > 0; i--)
         drawFrame(t - i / (30 * 7.5));
-    randseed = seedAfterTable;
+    capture.random = afterTable;
     EXPECT_TRUE(drawFrame(t) == direct) << "t = " << t;
 }
 

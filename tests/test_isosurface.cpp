@@ -1,7 +1,8 @@
 // Metaball isosurface: mesh topology and geometry, builds that depend on
 // nothing but their blobs (the edge cache across builds, nothing left over
-// from a build before), and the behaviour at the capacity of the output
-// arrays. The show's own blob sets are covered by the reference frames.
+// from a build before, nothing shared between surfaces), and the behaviour
+// at the capacity of the output arrays. The show's own blob sets are covered
+// by the reference frames.
 #include "geometry/iso_internal.h"
 #include "geometry/isosurface.h"
 #include "show/show_blobs.h"
@@ -20,6 +21,9 @@
 
 namespace {
 
+// The surface the tests build, one build after another.
+IsoSurface surface;
+
 struct Topology {
     int badIndex = 0, unused = 0, repeated = 0, open = 0, euler = 0;
     // Indices name vertices, every vertex is used, each directed edge once.
@@ -32,15 +36,16 @@ Topology topology()
     std::map<std::pair<int, int>, int> edges;  // uses of each directed edge a -> b
     std::set<int> used;
     Topology top;
-    for (int i = 0; i < 3 * isoTriCount; i++) {
-        int a = isoTris[i], b = isoTris[i % 3 == 2 ? i - 2 : i + 1];
-        top.badIndex += a < 0 || a >= isoVertCount;
+    const int* tris = surface.tris.data();
+    for (int i = 0; i < 3 * surface.triCount; i++) {
+        int a = tris[i], b = tris[i % 3 == 2 ? i - 2 : i + 1];
+        top.badIndex += a < 0 || a >= surface.vertCount;
         edges[{a, b}]++;
         used.insert(a);
     }
     for (auto [e, n] : edges) top.repeated += n - 1, top.open += !edges.count({e.second, e.first});
-    top.unused = isoVertCount - (int)used.size();
-    top.euler = isoVertCount - ((int)edges.size() + top.open) / 2 + isoTriCount;
+    top.unused = surface.vertCount - (int)used.size();
+    top.euler = surface.vertCount - ((int)edges.size() + top.open) / 2 + surface.triCount;
     return top;
 }
 
@@ -55,8 +60,9 @@ double length(Vec a) { return std::sqrt(dot(a, a)); }
 double volume()
 {
     double sum = 0.0;
-    for (const int* t = isoTris; t < isoTris + 3 * isoTriCount; t += 3) {
-        Vec a = vert(isoVerts, t[0]), b = vert(isoVerts, t[1]), c = vert(isoVerts, t[2]);
+    const float* v = surface.verts.data();
+    for (const int* t = surface.tris.data(); t < surface.tris.data() + 3 * surface.triCount; t += 3) {
+        Vec a = vert(v, t[0]), b = vert(v, t[1]), c = vert(v, t[2]);
         sum += dot(a, {b.y * c.z - b.z * c.y, b.z * c.x - b.x * c.z, b.x * c.y - b.y * c.x});
     }
     return sum / 6.0;
@@ -69,12 +75,17 @@ struct Mesh {
     bool operator==(const Mesh&) const = default;
 };
 
+Mesh meshOf(const IsoSurface& s)
+{
+    return {std::vector<float>(s.verts.begin(), s.verts.begin() + 3 * s.vertCount),
+            std::vector<float>(s.norms.begin(), s.norms.begin() + 3 * s.vertCount),
+            std::vector<int>(s.tris.begin(), s.tris.begin() + 3 * s.triCount)};
+}
+
 Mesh built(const Blob* blobs, int n)
 {
-    isoBuild(blobs, n);
-    return {std::vector<float>(isoVerts, isoVerts + 3 * isoVertCount),
-            std::vector<float>(isoNorms, isoNorms + 3 * isoVertCount),
-            std::vector<int>(isoTris, isoTris + 3 * isoTriCount)};
+    isoBuild(surface, blobs, n);
+    return meshOf(surface);
 }
 
 // The summed field at a lattice point (0 .. 31 frame), as the blob record
@@ -97,16 +108,16 @@ TEST(Isosurface, LoneBlobIsAClosedOutwardSphere)
     const float R = 20.0f;
     const Blob blob{0.0f, 0.0f, 0.0f, R, 0, 0};
     const double level = 0.3919 * R;  // where (0.5 - s)^2 = 0.12
-    isoBuild(&blob, 1);
+    isoBuild(surface, &blob, 1);
     Topology top = topology();
     EXPECT_TRUE(top.closed());  // with a positive volume: every triangle wound outwards
     EXPECT_EQ(top.euler, 2);
     // Interpolation puts the vertices on the level sphere; smoothing pulls
     // the convex surface inwards by a few hundredths.
     double mean = 0.0, worst = 0.0;
-    for (int i = 0; i < isoVertCount; i++) {
-        double r = length(vert(isoVerts, i));
-        mean += r / isoVertCount;
+    for (int i = 0; i < surface.vertCount; i++) {
+        double r = length(vert(surface.verts.data(), i));
+        mean += r / surface.vertCount;
         worst = std::max(worst, std::fabs(r - level));
     }
     EXPECT_LT(worst, 0.2);
@@ -115,8 +126,8 @@ TEST(Isosurface, LoneBlobIsAClosedOutwardSphere)
     EXPECT_NEAR(volume(), sphere, 0.03 * sphere);
     // Gradient normals point outwards with the field's slope at the level:
     // |d/dr (0.5 - r^2/R^2)^2| = 4 r (0.5 - s) / R^2.
-    for (int i = 0; i < isoVertCount; i += 97) {
-        Vec p = vert(isoVerts, i), g = vert(isoNorms, i);
+    for (int i = 0; i < surface.vertCount; i += 97) {
+        Vec p = vert(surface.verts.data(), i), g = vert(surface.norms.data(), i);
         EXPECT_GT(dot(p, g) / (length(p) * length(g)), 0.99);
         EXPECT_NEAR(length(g), 4.0 * level * std::sqrt(0.12) / (R * R), 0.003);
     }
@@ -129,15 +140,15 @@ TEST(Isosurface, OverlappingAndNegativeBlobsLeaveNoCracks)
     const Blob blobs[] = {{-6.0f, 0.0f, 0.0f, 14.0f, 0, 0}, {3.0f, 5.2f, 0.0f, 14.0f, 0, 0},
                           {3.0f, -5.2f, 0.0f, 14.0f, 0, 0}, {0.2f, -0.3f, 0.1f, 6.0f, 1, 0},
                           {-8.0f, -7.0f, 0.0f, 7.0f, 1, 0}};
-    isoBuild(blobs, 5);
-    ASSERT_GT(isoTriCount, 1000);
+    isoBuild(surface, blobs, 5);
+    ASSERT_GT(surface.triCount, 1000);
     Topology top = topology();
     EXPECT_TRUE(top.closed());
     EXPECT_EQ(top.euler, 4);  // two closed genus-0 surfaces: outside and hollow
     EXPECT_GT(volume(), 0.0);
     // A blob reaching past the lattice: open at the border.
     const Blob cut{12.0f, -10.0f, 3.0f, 18.0f, 0, 0};
-    isoBuild(&cut, 1);
+    isoBuild(surface, &cut, 1);
     top = topology();
     EXPECT_TRUE(top.sound() && top.open > 0);
 }
@@ -153,11 +164,16 @@ TEST(Isosurface, ABuildDependsOnItsBlobsAlone)
     // At the last stamp the cache is cleared and the stamps start over; the
     // second time round, stale slots of the first round's stamp 0 are there.
     for (int round = 0; round < 2; round++) {
-        isoStamp = INT_MAX;
+        surface.work->stamp = INT_MAX;
         built(&a, 1);
-        EXPECT_EQ(isoStamp, 0);
+        EXPECT_EQ(surface.work->stamp, 0);
         EXPECT_TRUE(built(&b, 1) == alone) << round;
     }
+    // Another surface's builds leave this one as it is, and build the same.
+    IsoSurface other;
+    isoBuild(other, &a, 1);
+    EXPECT_TRUE(meshOf(surface) == alone);
+    EXPECT_TRUE(meshOf(other) == built(&a, 1));
     // Nothing inside, each after a full sphere: no blobs, negative ones only,
     // a positive peak (0.25) between lattice points cut by a negative blob.
     const std::vector<Blob> empty[] = {{},
@@ -166,7 +182,7 @@ TEST(Isosurface, ABuildDependsOnItsBlobsAlone)
     for (const auto& set : empty) {
         built(&a, 1);
         built(set.data(), (int)set.size());
-        EXPECT_EQ(isoVertCount + isoTriCount, 0) << set.size();
+        EXPECT_EQ(surface.vertCount + surface.triCount, 0) << set.size();
     }
 }
 
@@ -199,13 +215,14 @@ TEST(IsosurfaceCapacity, AFinelyBrokenFieldFillsTheArraysAndStopsCleanly)
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.tris);
-        isoBuild(c.blobs.data(), (int)c.blobs.size());
-        ASSERT_EQ(isoTriCount, c.tris);
+        isoBuild(surface, c.blobs.data(), (int)c.blobs.size());
+        ASSERT_EQ(surface.triCount, c.tris);
         EXPECT_TRUE(topology().sound());
         // Over 64 blobs the fill and the normals take their heap path.
         for (int i = 0; i < ISO_CELLS; i += 97)
-            EXPECT_EQ(fieldAt((float)(i % 32), (float)(i / 32 % 32), (float)(i / 1024), c.blobs), isoCellValue[i]) << i;
-        EXPECT_TRUE(std::all_of(isoNorms, isoNorms + 3 * isoVertCount, [](float v) { return std::isfinite(v); }));
+            EXPECT_EQ(fieldAt((float)(i % 32), (float)(i / 32 % 32), (float)(i / 1024), c.blobs), surface.work->cellValue[i]) << i;
+        EXPECT_TRUE(std::all_of(surface.norms.begin(), surface.norms.begin() + 3 * surface.vertCount,
+                                [](float v) { return std::isfinite(v); }));
     }
 }
 
@@ -219,7 +236,7 @@ TEST(ShowBlobs, HollowClosesAndNothingBreaksPastTheEnd)
     for (float t : {16.0f, 17.5f}) {
         showBlobs(t, b);
         for (const Blob& blob : b) EXPECT_TRUE(blob.x == 0.0f && blob.y == 0.0f && std::isfinite(blob.radius)) << t;
-        isoBuild(b, SHOW_BLOB_COUNT);
-        EXPECT_GT(isoTriCount, 0);
+        isoBuild(surface, b, SHOW_BLOB_COUNT);
+        EXPECT_GT(surface.triCount, 0);
     }
 }

@@ -7,6 +7,7 @@
 
 #include "geometry/particles.h"
 #include "textures/blur_atlas.h"
+#include "textures/texture.h"
 
 namespace {
 
@@ -18,8 +19,6 @@ struct Batch {
         arrays = {corners.data(), tex0.data(), tex1.data(), colours.data(), offset.data(), width.data(), size.data()};
     }
 };
-
-const float kRight[3] = {1, 0, 0}, kUp[3] = {0, 1, 0};
 
 // The four atlas corners of level L in image space, as a unit receives them.
 void expectAtlasLevel(const float* tex, int level, float offset, float width)
@@ -61,8 +60,10 @@ TEST(ParticleSprites, DepthPicksLevelsImageAndCrossFade)
         Batch b(1);
         const float p[3] = {0, 0, 0}, size = 1.0f;
         const int index = 0;
-        expandParticleSprites(p, &size, &c.key, &index, 1, kRight, kUp, c.frameLayout, &c.frame, c.focusScale, 1.0f,
-                              c.intensity, b.arrays);
+        Texture atlas{};
+        atlas.frameLayout = c.frameLayout;
+        expandParticleSprites({p, &size, &c.frame, 1}, {&index, &c.key, 1, {1, 0, 0}, {0, 1, 0}},
+                              {&atlas, c.focusScale, 1.0f, c.intensity, 0}, b.arrays);
         expectAtlasLevel(b.tex0.data(), c.level0, c.offset, c.width);
         expectAtlasLevel(b.tex1.data(), c.level1, c.offset, c.width);
         for (int k = 0; k < 16; k++) EXPECT_NEAR(b.colours[k], k % 4 == 3 ? c.alpha : c.grey, 1e-6f) << k;
@@ -78,7 +79,11 @@ TEST(ParticleSprites, SquaresFollowIndicesSizesAndAxes)
     const int indices[3] = {2, 0, 1};
     const float right[3] = {2.0f / 3, 2.0f / 3, 1.0f / 3}, up[3] = {-2.0f / 3, 1.0f / 3, 2.0f / 3};
     Batch b(3);
-    expandParticleSprites(positions, sizes, keys, indices, 3, right, up, 2, frames, 0.03f, 1.5f, 1.0f, b.arrays);
+    Texture atlas{};
+    atlas.frameLayout = 2;
+    expandParticleSprites({positions, sizes, frames, 3},
+                          {indices, keys, 3, {right[0], right[1], right[2]}, {up[0], up[1], up[2]}},
+                          {&atlas, 0.03f, 1.5f, 1.0f, 0}, b.arrays);
     // Upper left, upper right, lower right, lower left as signs on (right, up).
     const int signs[4][2] = {{-1, 1}, {1, 1}, {1, -1}, {-1, -1}};
     for (int i = 0; i < 3; i++) {

@@ -49,6 +49,8 @@ const float kEye[3] = {0, 0, 4}, kTarget[3] = {0, 0, 0};
 class Particles : public ::testing::Test {
 protected:
     static inline Texture* atlas;
+    static inline ParticleTables tables;
+    static inline RandomState random;
 
     void SetUp() override
     {
@@ -74,8 +76,8 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         std::vector<float> sizes(frames.size(), 1.0f);
         ::testing::internal::CaptureStderr();
-        drawParticles(positions.data(), sizes.data(), (int)frames.size(), kEye, kTarget, atlas, frames.data(),
-                      focusScale, 1.0f, intensity, flags);
+        drawParticles(testDisplay().gl, tables, random, {positions.data(), sizes.data(), frames.data(), (int)frames.size()}, kEye,
+                      kTarget, {atlas, focusScale, 1.0f, intensity, flags});
         std::string text = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
         for (auto [label, want] : {std::pair{"vornRadixsort in ", 1}, {"wtf in ", batches}, {"glDrawElements in ", batches}}) {
@@ -166,16 +168,38 @@ TEST_F(Particles, AnEyeOnItsTargetLooksOneUnitAlongZ)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const float position[3] = {0, 0, 0.8f}, size = 0.1f;
     const uint8_t frame = 0;
-    drawParticles(position, &size, 1, eye, target, atlas, &frame, 0.03f, 1.0f, 1.0f, RF_ALPHA | RF_NEAREST);
+    drawParticles(testDisplay().gl, tables, random, {position, &size, &frame, 1}, eye, target, {atlas, 0.03f, 1.0f, 1.0f, RF_ALPHA | RF_NEAREST});
     expectPixel(256, 128, cellRed(0), imageGreen(0), 100);
+}
+
+TEST_F(Particles, TheFirstBatchOfTheirTablesTakes1024RandomSteps)
+{
+    // Tables of their own: a draw that makes no batch takes no step, the
+    // first batch 1024, later ones none.
+    ParticleTables fresh;
+    RandomState steps{7}, expected{7};
+    const float behind[3] = {0, 0, 9}, ahead[3] = {0, 0, 0}, size = 1.0f;
+    const uint8_t frame = 0;
+    auto drawOne = [&](const float* position) {
+        ::testing::internal::CaptureStderr();
+        drawParticles(testDisplay().gl, fresh, steps, {position, &size, &frame, 1}, kEye, kTarget, {atlas, 0.03f, 1.0f, 1.0f, RF_ALPHA});
+        ::testing::internal::GetCapturedStderr();
+    };
+    drawOne(behind);
+    EXPECT_EQ(steps.seed, expected.seed);
+    drawOne(ahead);
+    for (int i = 0; i < 1024; i++) randNext(expected);
+    EXPECT_EQ(steps.seed, expected.seed);
+    EXPECT_TRUE(fresh.randomMade);
+    drawOne(ahead);
+    EXPECT_EQ(steps.seed, expected.seed);
 }
 
 TEST_F(Particles, MoreThanTheLimitIsFatal)
 {
-    // (The random table's 1024 steps on the first batch only show in the
-    // reference frames and the purity test.)
     const float position[3] = {0, 0, 0}, size = 1.0f;
     const uint8_t frame = 0;
-    EXPECT_EXIT(drawParticles(position, &size, 100001, kEye, kTarget, atlas, &frame, 0.03f, 1.0f, 1.0f, RF_ALPHA),
+    EXPECT_EXIT(drawParticles(testDisplay().gl, tables, random, {position, &size, &frame, 100001}, kEye, kTarget,
+                              {atlas, 0.03f, 1.0f, 1.0f, RF_ALPHA}),
                 ::testing::ExitedWithCode(1), "dumbass");
 }

@@ -21,15 +21,14 @@
 TEST(Precalc, BuildsEveryAssetInsideItsScopes)
 {
     openTestContext();
-    uint32_t seed = 12345;
-    randseed = seed;
+    RandomState random{12345}, expected = random;
     int steps = 0;
     ProgressReport countSteps{[](void* user) { ++*(int*)user; }, &steps};
     static ShowAssets assets;
     static PrecalcLeftovers leftovers;
     ::testing::internal::CaptureStderr();
     ScopeTimer* scope = scopeBegin("precalc");
-    precalcAssets(testDisplay(), &assets, &leftovers, countSteps);
+    precalcAssets(testDisplay(), random, &assets, &leftovers, countSteps);
     scopeEnd(scope);
     std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(std::regex_search(log, std::regex("precalc_noise in \\d+\\.\\d{4}s\n([\\s\\S]*\n)?precalc in \\d+\\.\\d{4}s\n")))
@@ -39,8 +38,8 @@ TEST(Precalc, BuildsEveryAssetInsideItsScopes)
     // 13 bar steps; 1024 random numbers for the permutation, 65536 for the
     // grain. (What the assets look like the reference frames show.)
     EXPECT_EQ(steps, 13);
-    for (int i = 0; i < 1024 + 65536; i++) seed = seed * 69069u + 1u;
-    EXPECT_EQ(randseed, seed);
+    for (int i = 0; i < 1024 + 65536; i++) randNext(expected);
+    EXPECT_EQ(random.seed, expected.seed);
 }
 
 // Runs the pre-calculation in a copy of data/ that lacks one file.
@@ -56,7 +55,8 @@ static void precalcWithout(const char* missing)
     if (chdir(folder.c_str()) != 0) std::abort();
     static ShowAssets assets;
     static PrecalcLeftovers leftovers;
-    precalcAssets(testDisplay(), &assets, &leftovers, ProgressReport());
+    RandomState random;
+    precalcAssets(testDisplay(), random, &assets, &leftovers, ProgressReport());
 }
 
 TEST(PrecalcDeathTest, StopsAtTheFirstMissingFile)

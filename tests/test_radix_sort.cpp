@@ -50,25 +50,27 @@ TEST(RadixSort, SortsLikeStableSort)
         {42.0f},
         {2.0f, 1.0f},
     };
-    // Float order with -0.0 before +0.0; the entry after the last stays.
+    // Float order with -0.0 before +0.0; the entry after the last stays, and
+    // the scratch array has room for n entries only.
     auto less = [](const SortKey& a, const SortKey& b) {
         return a.key == b.key ? std::signbit(a.key) && !std::signbit(b.key) : a.key < b.key;
     };
     for (const auto& keys : cases) {
         int n = (int)keys.size();
-        std::vector<SortKey> expected(n);
-        for (int i = 0; i < n; i++) sortKeys[i] = expected[i] = {keys[i], i};
+        std::vector<SortKey> expected(n), sorted(n + 1), scratch(n);
+        for (int i = 0; i < n; i++) sorted[i] = expected[i] = {keys[i], i};
         std::stable_sort(expected.begin(), expected.end(), less);
-        if (n < maxSortKeys) expected.push_back(sortKeys[n] = {-1e30f, -7});
-        radixSort(n);
+        expected.push_back(sorted[n] = {-1e30f, -7});
+        radixSort(sorted.data(), scratch.data(), n);
         for (int i = 0; i < (int)expected.size(); i++)
-            ASSERT_TRUE(std::bit_cast<unsigned>(sortKeys[i].key) == std::bit_cast<unsigned>(expected[i].key) &&
-                        sortKeys[i].index == expected[i].index)
+            ASSERT_TRUE(std::bit_cast<unsigned>(sorted[i].key) == std::bit_cast<unsigned>(expected[i].key) &&
+                        sorted[i].index == expected[i].index)
                 << n << " keys, at " << i;
     }
 }
 
 TEST(RadixSortDeathTest, MoreThanTheLimitIsFatal)
 {
-    EXPECT_EXIT(radixSort(maxSortKeys + 1), ::testing::ExitedWithCode(1), "dumbass");
+    std::vector<SortKey> keys(maxSortKeys + 1), scratch(maxSortKeys + 1);
+    EXPECT_EXIT(radixSort(keys.data(), scratch.data(), maxSortKeys + 1), ::testing::ExitedWithCode(1), "dumbass");
 }

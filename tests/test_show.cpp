@@ -89,9 +89,12 @@ TEST(ShowFrame, GrainDarkensWhiteByAtMostATenthAndMovesEveryFrame)
     std::vector<unsigned char> frames[2];
     for (auto& frame : frames) {
         clearTo(1.0f);
-        uint32_t seed = randseed * 69069u + 1u;
-        grain_overlay(show, 3.0f);
-        EXPECT_EQ(randseed, seed * 69069u + 1u);  // two random steps a frame
+        RandomState& random = testRandom();
+        RandomState twoSteps = random;
+        randNext(twoSteps);
+        randNext(twoSteps);
+        grain_overlay(show, random);
+        EXPECT_EQ(random.seed, twoSteps.seed);  // two random steps a frame
         frame = readWindow();
         double sum = 0;
         for (unsigned char v : frame) {
@@ -344,19 +347,21 @@ TEST(WorldScene, LoudMusicShakesTheChosenPointsQuietMusicNone)
         float t;
         int moved;
     } cases[] = {{2.0f, sphereOnly}, {3.0f, surfaceOnly}, {3.5f, sphereOnly}, {12.0f, all}};
+    static WorldStorage world;
     for (const Case& c : cases) {
         Blob blobs[SHOW_BLOB_COUNT];
         showBlobs(c.t, blobs);
         std::vector<float> runs[2];
         int surface = 0, count = 0;
         for (int run = 0; run < 2; run++) {
-            isoBuild(blobs, SHOW_BLOB_COUNT);
-            surface = isoVertCount;
-            std::vector<float> built(isoVerts, isoVerts + 3 * surface);
+            isoBuild(world.surface, blobs, SHOW_BLOB_COUNT);
+            surface = world.surface.vertCount;
+            const float* points = world.surface.verts.data();
+            std::vector<float> built(points, points + 3 * surface);
             float* sizes = nullptr;
-            count = worldParticles(c.t, hitsReached(c.t), run ? loud : quiet, &sizes);
+            count = worldParticles(world, c.t, hitsReached(c.t), run ? loud : quiet, &sizes);
             free(sizes);
-            runs[run].assign(isoVerts, isoVerts + 3 * count);
+            runs[run].assign(points, points + 3 * count);
             if (run == 0) {
                 EXPECT_TRUE(std::equal(built.begin(), built.end(), runs[0].begin())) << "quiet moved at " << c.t;
             }
@@ -380,10 +385,10 @@ TEST(WorldSceneDeathTest, MoreParticlesThanTheSortTakesIsFatalFirst)
     const float levels[4] = {0, 0, 0, 0};
     EXPECT_EXIT(
         {
-            isoVertCount = maxSortKeys - 511;
-            isoTriCount = 0;
+            static WorldStorage world;
+            world.surface.vertCount = maxSortKeys - 511;
             float* sizes = nullptr;
-            worldParticles(5.0f, 0, levels, &sizes);
+            worldParticles(world, 5.0f, 0, levels, &sizes);
         },
         ::testing::ExitedWithCode(1), "dumbass");
 }

@@ -23,18 +23,14 @@ TEST(GlErrorName, NamesTheTableEndsAndUnknownCodes)
         EXPECT_STREQ(glErrorName(code), name) << code;
 }
 
-TEST(ScopeTimer, NestedScopesRestoreTheChainAndPrintInnerFirst)
+TEST(ScopeTimer, NestedScopesPrintInnerFirst)
 {
-    ASSERT_EQ(profileChain, nullptr);
     testing::internal::CaptureStderr();
     ScopeTimer* outer = scopeBegin("outer");
     ScopeTimer* inner = scopeBegin("inner");
-    EXPECT_TRUE(profileChain == inner && inner->previous == outer);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     scopeEnd(inner);
-    EXPECT_EQ(profileChain, outer);
     scopeEnd(outer);
-    EXPECT_EQ(profileChain, nullptr);
     std::string output = testing::internal::GetCapturedStderr();
     double innerSeconds = -1, outerSeconds = -1;
     ASSERT_EQ(std::sscanf(output.c_str(), "inner in %lfs\nouter in %lfs\n", &innerSeconds, &outerSeconds), 2) << output;

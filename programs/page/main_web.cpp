@@ -215,7 +215,7 @@ static void showFrame(App* app)
         if (width != app->display.width || height != app->display.height)
             sizeCanvas(&app->display, width, height);
     }
-    show_frame(app->show, &app->music);
+    show_frame(app->show, &app->music, app->random);
     swapBuffers();
     GLenum code = glGetError();
     if (code != GL_NO_ERROR && !emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()))

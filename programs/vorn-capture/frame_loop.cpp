@@ -35,17 +35,18 @@ double frameTime(const FrameSpan& span, long n)
 
 void startCaptureShow(CaptureShow* capture)
 {
-    precalcAssets(capture->display, &capture->show.assets, &capture->precalcLeftovers, captureLoadingBar(capture));
+    precalcAssets(capture->display, capture->random, &capture->show.assets, &capture->precalcLeftovers,
+                  captureLoadingBar(capture));
     resetRenderState(capture->show.view);
-    for (float& level : bandLevel)
-        level = 0;
 }
 
 void drawCaptureFrame(CaptureShow* capture, double t)
 {
-    float showTime = (float)t;
-    analysisAt(capture->music, patternMs(capture->music, showTime));
-    show_draw(capture->show, showTime);
+    FrameInputs frame;
+    frame.t = (float)t;
+    analysisAt(capture->music, patternMs(capture->music, frame.t), frame.bandLevels);
+    frame.random = &capture->random;
+    show_draw(capture->show, frame);
     GLenum code = glGetError();
     if (code != GL_NO_ERROR)
         fatalError(glErrorName(code));

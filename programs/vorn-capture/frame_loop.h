@@ -18,11 +18,11 @@ FrameSpan makeFrameSpan(double from, double to, double fps);
 double frameTime(const FrameSpan& span, long n);
 
 // The demo's start-up after its setup, minus the pause and the playback:
-// asset pre-calculation (drawing the loading bar), render-state reset, the
-// band levels at zero. Needs the context and the loaded music.
+// asset pre-calculation (drawing the loading bar) and render-state reset.
+// Needs the context and the loaded music.
 void startCaptureShow(CaptureShow* capture);
-// Draws the frame at show time t: the band levels of the music at that
-// position, then the show. A pending GL error is fatal, as in the demo.
+// Draws the frame at show time t with the band levels of the music at that
+// position and the capture's random state. A pending GL error is fatal, as in the demo.
 void drawCaptureFrame(CaptureShow* capture, double t);
 
 // Renders the span, reading each frame back into the output (bench: only

@@ -6,6 +6,7 @@
 
 #include "app/loading_bar.h"
 #include "app/setup.h"
+#include "base/random.h"
 #include "music/music.h"
 #include "platform/display.h"
 #include "show/assets.h"
@@ -18,6 +19,7 @@
 struct CaptureShow {
     Display display;
     Show show;  // its view draws on display (openCaptureContext links them)
+    RandomState random;  // the run's random numbers: the pre-calculation's first, then the frames'
     MusicClock music;  // the music, loaded but never played
     LoadingBar loadingBar;
     SetupLeftovers setupLeftovers;

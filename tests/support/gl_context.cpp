@@ -41,13 +41,19 @@ Show& testShow()
     return show;
 }
 
+RandomState& testRandom()
+{
+    static RandomState random;
+    return random;
+}
+
 void precalcTestShow()
 {
     static bool made = false;
     if (made)
         return;
     static PrecalcLeftovers leftovers;
-    precalcAssets(testDisplay(), &testShow().assets, &leftovers, ProgressReport());
+    precalcAssets(testDisplay(), testRandom(), &testShow().assets, &leftovers, ProgressReport());
     made = true;
 }
 

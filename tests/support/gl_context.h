@@ -10,8 +10,10 @@ void openTestContext(int width = 640, int height = 360);
 Display& testDisplay();
 Show& testShow();
 // Builds the test show's assets once per process, with the display's
-// set-up sizes.
+// set-up sizes, drawing from testRandom().
 void precalcTestShow();
+// The random state of the test show's run.
+RandomState& testRandom();
 // Keeps the GL driver's libraries loaded until exit, so LeakSanitizer can
 // name them; call it once a GL context or SDL renderer has been made.
 void pinGlDriver();
