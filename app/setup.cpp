@@ -47,6 +47,6 @@ void setupContext(Display* display, SetupLeftovers* leftovers, const ProgressRep
     leftovers->setupTexture2 = makeSolidTexture(128, 128, 0, 0, 0, 0, 1.0f, 1.0f, 1.0f, 0);
     reportStep(progress);
 
-    checkColourAndVersion();
-    checkExtensions();
+    checkColourAndVersion(&display->gl);
+    checkExtensions(&display->gl);
 }

@@ -25,7 +25,7 @@ struct SetupLeftovers {
 
 // The part of the setup sequence after the window exists, on the current
 // context: the display's two work-area sizes, fonts, the set-up textures
-// (one progress step each) and the OpenGL checks.
+// (one progress step each) and the OpenGL checks, which fill display->gl.
 void setupContext(Display* display, SetupLeftovers* leftovers, const ProgressReport& progress);
 
 // Runs the setup sequence: the dialog, then the show window in the chosen

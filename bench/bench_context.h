@@ -38,7 +38,7 @@ inline bool benchContext()
     display.aspectFactor = 1.0f;
     if (!createWindow(&display, -1, 0, 32, "VORN bench", 0, 0, benchIgnoreEvents, nullptr))
         return false;
-    checkColourAndVersion();
-    checkExtensions();
+    checkColourAndVersion(&display.gl);
+    checkExtensions(&display.gl);
     return true;
 }

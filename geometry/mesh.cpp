@@ -8,7 +8,8 @@
 #include <initializer_list>
 
 #include "base/constants.h"
-#include "platform/gl_checks.h"
+#include "platform/gl_api.h"
+#include "platform/gl_caps.h"
 #include "render/render_flags.h"
 
 #ifndef GL_TEXTURE0_ARB
@@ -75,7 +76,7 @@ Mesh* meshFromArrays(int* triangles, float* positions, float* texcoords, int ver
     return mesh;
 }
 
-void compileMesh(Mesh* mesh, int flags)
+void compileMesh(const GlCaps& gl, Mesh* mesh, int flags)
 {
     mesh->list = glGenLists(1);
     glNewList(mesh->list, GL_COMPILE);
@@ -87,11 +88,11 @@ void compileMesh(Mesh* mesh, int flags)
         glVertexPointer(3, GL_FLOAT, 0, mesh->positions);
         glNormalPointer(GL_FLOAT, 0, mesh->normals);
         for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
-            pglClientActiveTextureARB(unit);
+            gl.clientActiveTexture(unit);
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
             glTexCoordPointer(3, GL_FLOAT, 0, mesh->texcoords);
         }
-        pglClientActiveTextureARB(GL_TEXTURE0_ARB);
+        gl.clientActiveTexture(GL_TEXTURE0_ARB);
         glDrawElements(GL_TRIANGLES, 3 * mesh->triangleCount, GL_UNSIGNED_INT, mesh->triangles);
         glPopAttrib();
         glPopClientAttrib();
@@ -102,8 +103,8 @@ void compileMesh(Mesh* mesh, int flags)
             for (int corner = 0; corner < 3; corner++) {
                 int v = mesh->triangles[3 * t + corner];
                 float s = mesh->texcoords[3 * v], tc = mesh->texcoords[3 * v + 1];
-                pglMultiTexCoord2fARB(GL_TEXTURE0_ARB, s, tc);
-                pglMultiTexCoord2fARB(GL_TEXTURE1_ARB, s, tc);
+                gl.multiTexCoord2f(GL_TEXTURE0_ARB, s, tc);
+                gl.multiTexCoord2f(GL_TEXTURE1_ARB, s, tc);
                 glVertex3fv(mesh->positions + 3 * v);
             }
         }
@@ -112,10 +113,11 @@ void compileMesh(Mesh* mesh, int flags)
     glEndList();
 }
 
-Mesh* buildMesh(int* triangles, float* positions, float* texcoords, int vertexCount, int triangleCount, int flags)
+Mesh* buildMesh(const GlCaps& gl, int* triangles, float* positions, float* texcoords, int vertexCount,
+                int triangleCount, int flags)
 {
     Mesh* mesh = meshFromArrays(triangles, positions, texcoords, vertexCount, triangleCount);
-    compileMesh(mesh, flags);
+    compileMesh(gl, mesh, flags);
     return mesh;
 }
 
@@ -206,18 +208,18 @@ Mesh* tubeShape(int a, int h)
     return meshFromArrays(triangles, positions, texcoords, (a + 1) * (h + 1), 2 * a * h);
 }
 
-Mesh* makeBox(float s, int flags)
+Mesh* makeBox(const GlCaps& gl, float s, int flags)
 {
     int* triangles;
     float *positions, *texcoords;
     boxArrays(s, &triangles, &positions, &texcoords);
-    return buildMesh(triangles, positions, texcoords, 24, 12, flags);
+    return buildMesh(gl, triangles, positions, texcoords, 24, 12, flags);
 }
 
-Mesh* makeTube(int a, int h, int flags)
+Mesh* makeTube(const GlCaps& gl, int a, int h, int flags)
 {
     int* triangles;
     float *positions, *texcoords;
     tubeArrays(a, h, &triangles, &positions, &texcoords);
-    return buildMesh(triangles, positions, texcoords, (a + 1) * (h + 1), 2 * a * h, flags);
+    return buildMesh(gl, triangles, positions, texcoords, (a + 1) * (h + 1), 2 * a * h, flags);
 }

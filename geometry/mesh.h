@@ -2,6 +2,7 @@
 // vertex and face normals and a compiled display list.
 #pragma once
 #include "platform/gl_api.h"
+#include "platform/gl_caps.h"
 
 struct Mesh {
     GLuint list;          // display list drawing the mesh
@@ -20,12 +21,14 @@ struct Mesh {
 // radius computed; no display list yet (list 0). Needs no GL.
 Mesh* meshFromArrays(int* triangles, float* positions, float* texcoords, int vertexCount, int triangleCount);
 
-// Compiles the display list: indexed client arrays on texture units 0 and
-// 1, or with RF_FLAT immediate-mode triangles carrying face normals.
-void compileMesh(Mesh* mesh, int flags);
+// Compiles the display list with gl's multitexture entry points: indexed
+// client arrays on texture units 0 and 1, or with RF_FLAT immediate-mode
+// triangles carrying face normals.
+void compileMesh(const GlCaps& gl, Mesh* mesh, int flags);
 
 // meshFromArrays, then compileMesh.
-Mesh* buildMesh(int* triangles, float* positions, float* texcoords, int vertexCount, int triangleCount, int flags);
+Mesh* buildMesh(const GlCaps& gl, int* triangles, float* positions, float* texcoords, int vertexCount,
+                int triangleCount, int flags);
 
 // Geometry only (no GL): a box of half-size s (24 vertices, 12 triangles,
 // faces y+, y-, z-, z+, x+, x-) and an open tube of radius 1 around the y
@@ -34,5 +37,5 @@ Mesh* boxShape(float s);
 Mesh* tubeShape(int a, int h);
 
 // The shapes above, compiled.
-Mesh* makeBox(float s, int flags);
-Mesh* makeTube(int a, int h, int flags);
+Mesh* makeBox(const GlCaps& gl, float s, int flags);
+Mesh* makeTube(const GlCaps& gl, int a, int h, int flags);

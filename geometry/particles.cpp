@@ -9,7 +9,7 @@
 #include "base/temp_pool.h"
 #include "geometry/radix_sort.h"
 #include "platform/gl_api.h"
-#include "platform/gl_checks.h"
+#include "platform/gl_caps.h"
 #include "render/render_state.h"
 #include "textures/texture.h"
 
@@ -25,7 +25,7 @@ static void normalise(float out[3], float x, float y, float z)
     out[2] = z / length;
 }
 
-void drawParticles(ParticleTables& tables, RandomState& random, const ParticleSet& particles,
+void drawParticles(const GlCaps& gl, ParticleTables& tables, RandomState& random, const ParticleSet& particles,
                    const float eye[3], const float target[3], const ParticleLook& look)
 {
     // Depth along the view direction, scaled so that the target's depth is 1.
@@ -75,12 +75,12 @@ void drawParticles(ParticleTables& tables, RandomState& random, const ParticleSe
         batch.indices = selectedIndices + first;
         batch.keys = selectedKeys + first;
         batch.n = selected - first < maxParticleBatch ? selected - first : maxParticleBatch;
-        drawParticleBatch(tables, random, particles, batch, look);
+        drawParticleBatch(gl, tables, random, particles, batch, look);
     }
     tmpfree(selectedIndices);
 }
 
-void drawParticleBatch(ParticleTables& tables, RandomState& random, const ParticleSet& particles,
+void drawParticleBatch(const GlCaps& gl, ParticleTables& tables, RandomState& random, const ParticleSet& particles,
                        const ParticleBatch& batch, const ParticleLook& look)
 {
     if (!tables.randomMade) {
@@ -114,18 +114,18 @@ void drawParticleBatch(ParticleTables& tables, RandomState& random, const Partic
     pushRenderState();
     applyRenderFlags(look.renderFlags | RF_NOCULL);
     glDisable(GL_LIGHTING);
-    bindTextureLerp(look.texture, look.renderFlags);
+    bindTextureLerp(gl, look.texture, look.renderFlags);
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, sprites.corners);
     glEnableClientState(GL_COLOR_ARRAY);
     glColorPointer(4, GL_FLOAT, 0, sprites.colours);
-    pglClientActiveTextureARB(GL_TEXTURE1_ARB);
-    pglActiveTextureARB(GL_TEXTURE1_ARB);
+    gl.clientActiveTexture(GL_TEXTURE1_ARB);
+    gl.activeTexture(GL_TEXTURE1_ARB);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, 0, sprites.texCoords1);
-    pglClientActiveTextureARB(GL_TEXTURE0_ARB);
-    pglActiveTextureARB(GL_TEXTURE0_ARB);
+    gl.clientActiveTexture(GL_TEXTURE0_ARB);
+    gl.activeTexture(GL_TEXTURE0_ARB);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, 0, sprites.texCoords0);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/random.h"
+#include "platform/gl_caps.h"
 #include "render/render_flags.h"
 
 struct Texture;
@@ -53,12 +54,12 @@ struct ParticleBatch {
 // Draws the set (count <= 100000, else fatal "dumbass") seen from eye,
 // focused at target's depth (one unit along +z when eye and target
 // coincide), farthest first. Particles behind the eye are left out.
-void drawParticles(ParticleTables& tables, RandomState& random, const ParticleSet& particles,
+void drawParticles(const GlCaps& gl, ParticleTables& tables, RandomState& random, const ParticleSet& particles,
                    const float eye[3], const float target[3], const ParticleLook& look);
 
 // Draws one batch as squares. The first batch ever drawn with these tables
 // first makes their random table.
-void drawParticleBatch(ParticleTables& tables, RandomState& random, const ParticleSet& particles,
+void drawParticleBatch(const GlCaps& gl, ParticleTables& tables, RandomState& random, const ParticleSet& particles,
                        const ParticleBatch& batch, const ParticleLook& look);
 
 // Flat arrays of one batch of expanded sprites.

@@ -1,8 +1,10 @@
-// The display the show draws on. Start-up writes it in three steps (the
+// The display the show draws on. Start-up writes it in four steps (the
 // window's drawable size, the dialog's aspect choice, the work area's
-// texture sizes); the viewport, the camera, the grain and the render
-// targets read it from there.
+// texture sizes, what the context checks found of its GL context); the
+// viewport, the camera, the grain, the render targets and every texture
+// bind read it from there.
 #pragma once
+#include "platform/gl_caps.h"
 
 struct Display {
     // Size in pixels of the window's drawable area.
@@ -15,4 +17,7 @@ struct Display {
     // Power-of-two sizes of the 512 x 256 off-screen work area's copies.
     int largeTexSize = 512;
     int smallTexSize = 256;
+    // The GL context's clamp mode, texture units and multitexture entry
+    // points, filled by the context checks.
+    GlCaps gl;
 };

@@ -14,11 +14,6 @@
 #define GL_MAX_TEXTURE_UNITS_ARB 0x84E2
 #endif
 
-GLint textureClampMode = GL_CLAMP;
-MultiTexCoord2fProc pglMultiTexCoord2fARB = nullptr;
-ActiveTextureProc pglActiveTextureARB = nullptr;
-ActiveTextureProc pglClientActiveTextureARB = nullptr;
-
 GLint clampModeForVersion(const char* version)
 {
     int major = 0, minor = 0;
@@ -27,7 +22,7 @@ GLint clampModeForVersion(const char* version)
     return GL_CLAMP;
 }
 
-void checkColourAndVersion()
+void checkColourAndVersion(GlCaps* gl)
 {
     GLint red = 0, green = 0, blue = 0;
     glGetIntegerv(GL_RED_BITS, &red);
@@ -35,7 +30,7 @@ void checkColourAndVersion()
     glGetIntegerv(GL_BLUE_BITS, &blue);
     if (red + green + blue < 24)
         fatalError("Failed to initialize 24bpp mode, buy some decent hardware asshole!");
-    textureClampMode = clampModeForVersion((const char*)glGetString(GL_VERSION));
+    gl->clampMode = clampModeForVersion((const char*)glGetString(GL_VERSION));
 }
 
 bool hasExtensionIn(const char* extensions, const char* name)
@@ -61,7 +56,7 @@ bool hasExtension(const char* name)
     return hasExtensionIn((const char*)glGetString(GL_EXTENSIONS), name);
 }
 
-void checkExtensions()
+void checkExtensions(GlCaps* gl)
 {
     if (!hasExtension("GL_ARB_multitexture"))
         fatalError("Your shitty 3d card doesnt support GL_ARB_multitexture!");
@@ -76,10 +71,11 @@ void checkExtensions()
                       units);
         fatalError(text);
     }
-    pglMultiTexCoord2fARB = (MultiTexCoord2fProc)glProcAddress("glMultiTexCoord2fARB");
-    pglActiveTextureARB = (ActiveTextureProc)glProcAddress("glActiveTextureARB");
-    pglClientActiveTextureARB = (ActiveTextureProc)glProcAddress("glClientActiveTextureARB");
-    if (!pglActiveTextureARB || !pglMultiTexCoord2fARB || !pglClientActiveTextureARB)
+    gl->textureUnits = units;
+    gl->multiTexCoord2f = (MultiTexCoord2fProc)glProcAddress("glMultiTexCoord2fARB");
+    gl->activeTexture = (ActiveTextureProc)glProcAddress("glActiveTextureARB");
+    gl->clientActiveTexture = (ActiveTextureProc)glProcAddress("glClientActiveTextureARB");
+    if (!gl->activeTexture || !gl->multiTexCoord2f || !gl->clientActiveTexture)
         fatalError("wglGetProcAddress error on multitexture!");
 }
 

@@ -20,7 +20,7 @@
 void blur_chain_build(View& view, const BlurChain* chain, int square, float radius, const float tint[4])
 {
     const Texture* levels = chain->levels;
-    bindTexture(&levels[0], 0);
+    bindTexture(view.display->gl, &levels[0], 0);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, levels[0].width, levels[0].height);
 
     pushRenderState();
@@ -30,7 +30,7 @@ void blur_chain_build(View& view, const BlurChain* chain, int square, float radi
         setOrtho(view, 0);
         glViewport(0, 0, w, h);
 
-        bindTexture(&levels[i], RF_CLAMP);
+        bindTexture(view.display->gl, &levels[i], RF_CLAMP);
         flatQuadState();
         glDepthMask(GL_FALSE);
         if (i == 0)
@@ -52,7 +52,7 @@ void blur_chain_build(View& view, const BlurChain* chain, int square, float radi
             fullscreenQuad(view, 0.0f, 0.0f, du, dv, 1.0f + du, 1.0f + dv);
         }
 
-        bindTexture(&levels[i + 1], 0);
+        bindTexture(view.display->gl, &levels[i + 1], 0);
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
 
         if (square && i == 0) {
@@ -76,7 +76,7 @@ void blur_chain_compose(View& view, const BlurChain* chain, float weight, Render
         clearFrame(view);
     setOrtho(view, flags);
     for (int i = 0; i < chain->count; i++) {
-        bindTexture(&chain->levels[i], RF_CLAMP);
+        bindTexture(view.display->gl, &chain->levels[i], RF_CLAMP);
         if (i == 0) {
             applyRenderFlags(flags | RF_NODEPTH | RF_NOCULL);
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

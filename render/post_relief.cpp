@@ -14,7 +14,7 @@
 void post_relief(View& view, const Texture* texture, float offset, RenderFlags flags)
 {
     pushRenderState();
-    bindTexture(texture, 0);
+    bindTexture(view.display->gl, texture, 0);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, texture->width, texture->height);
 
     // Into the work area it was copied from (as the show draws it), P is
@@ -30,7 +30,7 @@ void post_relief(View& view, const Texture* texture, float offset, RenderFlags f
     setOrtho(view, flags);
     flatQuadState();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    bindTexture(texture, 0);
+    bindTexture(view.display->gl, texture, 0);
     if (!inPlace) {
         glDisable(GL_BLEND);
         fullscreenQuad(view);

@@ -9,12 +9,14 @@ struct Texture;
 void pushRenderState();
 void popRenderState();
 void applyRenderFlags(RenderFlags flags);
-// Parameters and coordinate generation of the texture bound on the active unit.
-void applyTextureFlags(RenderFlags flags);
-// Binds a texture on unit 0 with its defaults and texture-matrix scale.
-void bindTexture(const Texture* texture, RenderFlags flags);
+// Parameters and coordinate generation of the texture bound on the active
+// unit; RF_CLAMP wraps with gl's clamp mode.
+void applyTextureFlags(const GlCaps& gl, RenderFlags flags);
+// Binds a texture on unit 0 with its defaults and texture-matrix scale, the
+// other units gl has (up to the third) switched off.
+void bindTexture(const GlCaps& gl, const Texture* texture, RenderFlags flags);
 // Binds a texture on units 0 and 1, cross-faded by vertex alpha.
-void bindTextureLerp(const Texture* texture, RenderFlags flags);
+void bindTextureLerp(const GlCaps& gl, const Texture* texture, RenderFlags flags);
 // The show's default state, then a clear to black; the view's projection
 // fields back to their defaults.
 void resetRenderState(View& view);

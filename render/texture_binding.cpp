@@ -1,7 +1,7 @@
 // Texture binding: per-texture parameters and coordinate generation from the
 // flag word, the plain single-unit bind and the two-unit cross-fade bind.
 #include "platform/gl_api.h"
-#include "platform/gl_checks.h"
+#include "platform/gl_caps.h"
 #include "render/render_state.h"
 #include "render/texture_record.h"
 
@@ -29,7 +29,7 @@ static void generatePlanar(const GLfloat* sPlane, const GLfloat* tPlane)
     generateST(GL_OBJECT_LINEAR);
 }
 
-void applyTextureFlags(RenderFlags flags)
+void applyTextureFlags(const GlCaps& gl, RenderFlags flags)
 {
     RenderFlags f = flags & RF_TEXTURE_MASK;
 
@@ -44,7 +44,7 @@ void applyTextureFlags(RenderFlags flags)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
 
-    GLint wrap = f & RF_CLAMP ? textureClampMode : GL_REPEAT;
+    GLint wrap = f & RF_CLAMP ? gl.clampMode : GL_REPEAT;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
 
@@ -67,16 +67,6 @@ void applyTextureFlags(RenderFlags flags)
     }
 }
 
-// Texture units of the context, asked once: unit 2 is only touched where it
-// exists, so a two-unit context raises no error.
-static int textureUnits()
-{
-    static GLint units = 0;
-    if (units == 0)
-        glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
-    return units;
-}
-
 static void loadTextureMatrix(float s, float t, float r)
 {
     glMatrixMode(GL_TEXTURE);
@@ -86,25 +76,26 @@ static void loadTextureMatrix(float s, float t, float r)
 }
 
 // Enables 2D texturing on the active unit with the texture and its flags.
-static void bindOnActiveUnit(const Texture* texture, RenderFlags flags)
+static void bindOnActiveUnit(const GlCaps& gl, const Texture* texture, RenderFlags flags)
 {
     glDisable(GL_TEXTURE_1D);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture->name);
-    applyTextureFlags(flags | texture->flags);
+    applyTextureFlags(gl, flags | texture->flags);
     glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, white);
 }
 
-void bindTexture(const Texture* texture, RenderFlags flags)
+void bindTexture(const GlCaps& gl, const Texture* texture, RenderFlags flags)
 {
-    if (textureUnits() >= 3) {
-        pglActiveTextureARB(GL_TEXTURE2);
+    // Unit 2 only where it exists, so a two-unit context raises no error.
+    if (gl.textureUnits >= 3) {
+        gl.activeTexture(GL_TEXTURE2);
         glDisable(GL_TEXTURE_2D);
     }
-    pglActiveTextureARB(GL_TEXTURE1);
+    gl.activeTexture(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);
-    pglActiveTextureARB(GL_TEXTURE0);
-    bindOnActiveUnit(texture, flags);
+    gl.activeTexture(GL_TEXTURE0);
+    bindOnActiveUnit(gl, texture, flags);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     loadTextureMatrix(texture->scaleS, texture->scaleT, texture->scaleR);
 }
@@ -138,20 +129,21 @@ static const CombinerSetting interpolateByVertexAlpha[] = {
 // Binds the texture on the active unit as a combiner stage with these
 // settings, in their order, and an identity texture matrix.
 template <int count>
-static void bindCombinerStage(const Texture* texture, RenderFlags flags, const CombinerSetting (&settings)[count])
+static void bindCombinerStage(const GlCaps& gl, const Texture* texture, RenderFlags flags,
+                              const CombinerSetting (&settings)[count])
 {
-    bindOnActiveUnit(texture, flags);
+    bindOnActiveUnit(gl, texture, flags);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
     for (const CombinerSetting& setting : settings)
         glTexEnvi(GL_TEXTURE_ENV, setting.name, setting.value);
     loadTextureMatrix(1, 1, 1);
 }
 
-void bindTextureLerp(const Texture* texture, RenderFlags flags)
+void bindTextureLerp(const GlCaps& gl, const Texture* texture, RenderFlags flags)
 {
-    pglActiveTextureARB(GL_TEXTURE0);
-    bindCombinerStage(texture, flags, modulateByVertex);
-    pglActiveTextureARB(GL_TEXTURE1);
-    bindCombinerStage(texture, flags, interpolateByVertexAlpha);
-    pglActiveTextureARB(GL_TEXTURE0);
+    gl.activeTexture(GL_TEXTURE0);
+    bindCombinerStage(gl, texture, flags, modulateByVertex);
+    gl.activeTexture(GL_TEXTURE1);
+    bindCombinerStage(gl, texture, flags, interpolateByVertexAlpha);
+    gl.activeTexture(GL_TEXTURE0);
 }

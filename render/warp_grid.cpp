@@ -8,7 +8,6 @@
 
 #include "base/fatal.h"
 #include "platform/gl_api.h"
-#include "platform/gl_checks.h"
 #include "render/post_passes.h"
 #include "render/render_state.h"
 #include "render/texture_record.h"
@@ -55,12 +54,13 @@ void warp_grid(const View& view, const Texture* texture, int nx, int ny, float t
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
-    bindTexture(texture, flags);
+    const GlCaps& gl = view.display->gl;
+    bindTexture(gl, texture, flags);
     textureGenerationOff();
 
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
-    pglClientActiveTextureARB(GL_TEXTURE0_ARB);
-    pglActiveTextureARB(GL_TEXTURE0_ARB);
+    gl.clientActiveTexture(GL_TEXTURE0_ARB);
+    gl.activeTexture(GL_TEXTURE0_ARB);
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, vertices);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);

@@ -66,8 +66,8 @@ void precalcStep(int step, const Display& display, RandomState& random, ShowAsse
         break;
     case 10: a.blurChain = makeBlurChain(display); break;
     case 11: a.screenTexture = reported(makeScreenTexture(display), progress); break;
-    case 12: leftovers->boxMesh = reported(makeBox(1.0f, RF_FLAT), progress); break;
-    case 13: leftovers->tubeMesh = reported(makeTube(5, 3, 0), progress); break;
+    case 12: leftovers->boxMesh = reported(makeBox(display.gl, 1.0f, RF_FLAT), progress); break;
+    case 13: leftovers->tubeMesh = reported(makeTube(display.gl, 5, 3, 0), progress); break;
     default: break;
     }
 }

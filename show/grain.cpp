@@ -17,7 +17,7 @@ void grain_overlay(Show& show, RandomState& random)
     View& view = show.view;
     const Texture* grainTexture = show.assets.grainTexture;
     setOrtho(view, 0);
-    bindTexture(grainTexture, 0);
+    bindTexture(view.display->gl, grainTexture, 0);
     // The vertical repeat follows the window height times 16/9, whatever the
     // letterbox, so the grain keeps square texels on the 16:9 picture.
     float g = (float)grainTexture->width;

@@ -77,7 +77,7 @@ void fullscreen_texture(View& view, const Texture* texture, float alpha, RenderF
     pushRenderState();
     uint8_t trace = fullscreenBlend(flags);
     setOrtho(view, flags);
-    bindTexture(texture, flags);
+    bindTexture(view.display->gl, texture, flags);
     flatQuadState();
     glColor4f(alpha, alpha, alpha, alpha);
     if (trace) {

@@ -37,11 +37,11 @@ void plasmaImage(unsigned char* image, float k, float tau)
     }
 }
 
-void plasma_update(const Texture* texture, float k, float tau)
+void plasma_update(const GlCaps& gl, const Texture* texture, float k, float tau)
 {
     static unsigned char image[plasmaWidth * plasmaHeight * 4];
     plasmaImage(image, k, tau);
-    bindTexture(texture, 0);
+    bindTexture(gl, texture, 0);
     if (texture->flags & RF_NOMIPMAP)
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, plasmaWidth, plasmaHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE, image);
     else

@@ -29,7 +29,7 @@ static void drawTextLayer(View& view, const Texture* texture, const TextLayer& l
 {
     pushRenderState();
     applyRenderFlags(RF_INVMUL);
-    bindTexture(texture, RF_INVMUL);
+    bindTexture(view.display->gl, texture, RF_INVMUL);
     overlay_begin(view, RF_INVMUL);
     float sx = layer.sx0 + layer.sxt * t, sy = layer.sy0 + layer.syt * t;
     scrollTextureMatrix(sx, sy, layer.kx, layer.ky, 0.0f);

@@ -83,7 +83,7 @@ static void rotatingPlasma(View& view, const Texture* plasmaTexture, float t, co
     RenderFlags flags = RF_MUL | RF_OFFSCREEN;
     pushRenderState();
     applyRenderFlags(flags);
-    bindTexture(plasmaTexture, flags);
+    bindTexture(view.display->gl, plasmaTexture, flags);
     overlay_begin(view, flags);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
@@ -149,7 +149,7 @@ void scene_world(Show& show, const FrameInputs& frame)
     cameraPresets(t, presets);
     const CameraPreset& camera = presets[preset];
 
-    plasma_update(assets.plasmaTexture, 0.3f, 4.0f * t);
+    plasma_update(view.display->gl, assets.plasmaTexture, 0.3f, 4.0f * t);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     if (preset == 1)
         rotatingPlasma(view, assets.plasmaTexture, t, camera.eye);
@@ -164,6 +164,6 @@ void scene_world(Show& show, const FrameInputs& frame)
     int count = worldParticles(world, t, hits, frame.bandLevels, &sizes);
     const ParticleSet particles = {world.surface.verts.data(), sizes, world.particleFrames.data(), count};
     const ParticleLook look = {assets.bubbleAtlas, 0.03f, 1.5f, b, RF_ALPHA};
-    drawParticles(world.particles, *frame.random, particles, camera.eye, camera.target, look);
+    drawParticles(view.display->gl, world.particles, *frame.random, particles, camera.eye, camera.target, look);
     std::free(sizes);
 }

@@ -30,7 +30,7 @@ TEST(Context, PassesTheChecksOnMesaAndRendersFrames)
     GLint depth = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depth);
     EXPECT_GE(depth, 16);
-    EXPECT_EQ(textureClampMode, 0x812F);
+    EXPECT_EQ(testDisplay().gl.clampMode, 0x812F);
     // With no GL error pending a frame of the show goes on to the next.
     static App app;
     initApp(&app);
@@ -59,7 +59,7 @@ TEST(ContextDeathTest, AGlErrorAtTheEndOfAFrameOrAMissingEntryPointIsFatal)
     EXPECT_EXIT(frameAfter([] { glPopMatrix(); }), testing::ExitedWithCode(1), "s\nGL_STACK_UNDERFLOW\n$");
     for (const char* name : {"glMultiTexCoord2fARB", "glActiveTextureARB", "glClientActiveTextureARB"}) {
         hiddenEntryPoint = name;
-        EXPECT_EXIT(checkExtensions(), testing::ExitedWithCode(1), "^wglGetProcAddress error on multitexture!\n$")
+        EXPECT_EXIT(checkExtensions(&app.display.gl), testing::ExitedWithCode(1), "^wglGetProcAddress error on multitexture!\n$")
             << name;
     }
     hiddenEntryPoint = nullptr;

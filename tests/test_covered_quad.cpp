@@ -157,7 +157,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
         pushRenderState();
         setOrtho(view, 0);
-        bindTexture(texture, flags);
+        bindTexture(view.display->gl, texture, flags);
         flatQuadState();
         if (blend) {
             glEnable(GL_BLEND);

@@ -148,15 +148,15 @@ TEST_F(RenderState, BindTextureSetsUnitZeroFiltersAndWrap)
     Texture* single = makeSolidTexture(4, 4, 255, 255, 255, 255, 1, 1, 1, RF_NOMIPMAP);
     // Units 1 and 2 are switched off, 1D texturing too; the record's scale
     // goes to the texture matrix.
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) pglActiveTextureARB(unit), glEnable(GL_TEXTURE_2D);
-    pglActiveTextureARB(GL_TEXTURE0);
+    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) display.gl.activeTexture(unit), glEnable(GL_TEXTURE_2D);
+    display.gl.activeTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_1D);
-    bindTexture(plain, 0);
+    bindTexture(display.gl, plain, 0);
     expectState({{GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_MATRIX_MODE, GL_MODELVIEW}, {GL_TEXTURE_2D, 1}, {GL_TEXTURE_1D, 0},
                  {GL_TEXTURE_BINDING_2D, (GLint)plain->name}});
     EXPECT_TRUE(getFloat(GL_TEXTURE_MATRIX, 0) == 2 && getFloat(GL_TEXTURE_MATRIX, 5) == -1 && getFloat(GL_TEXTURE_MATRIX, 10) == 0.5f);
     std::vector<GLboolean> others;
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2, GL_TEXTURE0}) pglActiveTextureARB(unit), others.push_back(glIsEnabled(GL_TEXTURE_2D));
+    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2, GL_TEXTURE0}) display.gl.activeTexture(unit), others.push_back(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(others, (std::vector<GLboolean>{GL_FALSE, GL_FALSE, GL_TRUE}));
 
     auto parameter = [](GLenum name) {
@@ -170,13 +170,13 @@ TEST_F(RenderState, BindTextureSetsUnitZeroFiltersAndWrap)
         RenderFlags flags;
         GLint min, mag, wrap;
     };
-    for (const Filter& f : {Filter{plain, RF_CLAMP, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR, textureClampMode},
+    for (const Filter& f : {Filter{plain, RF_CLAMP, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR, display.gl.clampMode},
                             Filter{plain, RF_TRILINEAR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT},
                             Filter{plain, RF_NEAREST | RF_TRILINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST, GL_REPEAT},
                             Filter{single, RF_TRILINEAR, GL_LINEAR, GL_LINEAR, GL_REPEAT},
-                            Filter{single, RF_NEAREST | RF_CLAMP, GL_NEAREST, GL_NEAREST, textureClampMode}}) {
+                            Filter{single, RF_NEAREST | RF_CLAMP, GL_NEAREST, GL_NEAREST, display.gl.clampMode}}) {
         SCOPED_TRACE(f.flags | f.texture->flags);
-        bindTexture(f.texture, f.flags);
+        bindTexture(display.gl, f.texture, f.flags);
         EXPECT_EQ(std::vector<GLint>({parameter(GL_TEXTURE_MIN_FILTER), parameter(GL_TEXTURE_MAG_FILTER),
                                       parameter(GL_TEXTURE_WRAP_S), parameter(GL_TEXTURE_WRAP_T)}),
                   std::vector<GLint>({f.min, f.mag, f.wrap, f.wrap}));
@@ -196,15 +196,15 @@ TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)
     setOrtho(view, 0);
     applyRenderFlags(RF_NOCULL | RF_NODEPTH);
     glDisable(GL_ALPHA_TEST), glDisable(GL_POLYGON_SMOOTH);
-    bindTextureLerp(texture, RF_NEAREST | RF_CLAMP);
+    bindTextureLerp(display.gl, texture, RF_NEAREST | RF_CLAMP);
     expectState({{GL_ACTIVE_TEXTURE, GL_TEXTURE0}});
     EXPECT_EQ(getFloat(GL_TEXTURE_MATRIX, 0), 1.0f);  // the record's scale is not applied here
     for (auto [alpha, red, blue] : {std::tuple{0.25f, 64, 191}, {1.0f, 255, 0}}) {
         glColor4f(1, 1, 1, alpha);
         glBegin(GL_QUADS);
         for (auto [x, y] : {std::pair{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}) {
-            pglMultiTexCoord2fARB(GL_TEXTURE0, 0.25f, 0.5f);
-            pglMultiTexCoord2fARB(GL_TEXTURE1, 0.75f, 0.5f);
+            display.gl.multiTexCoord2f(GL_TEXTURE0, 0.25f, 0.5f);
+            display.gl.multiTexCoord2f(GL_TEXTURE1, 0.75f, 0.5f);
             glVertex3f((float)x, (float)y, 1);
         }
         glEnd();

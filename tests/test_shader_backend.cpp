@@ -15,6 +15,7 @@
 #include "platform/gl_api.h"
 #include "platform/gl_checks.h"
 #include "tests/support/backend_pair.h"
+#include "tests/support/gl_context.h"
 
 #ifndef GL_COMBINE_ARB
 #define GL_COMBINE_ARB 0x8570
@@ -163,8 +164,8 @@ void textureScene()
 
     makeTexture(16, 16, false, GL_RGB8);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, textureClampMode);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, textureClampMode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, testDisplay().gl.clampMode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, testDisplay().gl.clampMode);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     texturedQuad(-1.0f, -1.0f, 0.0f, 0.0f, -0.3f, -0.2f, 1.4f, 1.1f);
 }
@@ -181,20 +182,20 @@ void combinerScene()
     glClear(GL_COLOR_BUFFER_BIT);
     GLuint texture = makeTexture(32, 32, true);
     for (GLenum unit : {GL_TEXTURE0, GL_TEXTURE1}) {
-        pglActiveTextureARB(unit);
+        testDisplay().gl.activeTexture(unit);
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
     }
-    pglActiveTextureARB(GL_TEXTURE0);
+    testDisplay().gl.activeTexture(GL_TEXTURE0);
     glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_MODULATE);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_TEXTURE);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_PRIMARY_COLOR_ARB);
     glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_REPLACE);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA_ARB, GL_TEXTURE);
-    pglActiveTextureARB(GL_TEXTURE1);
+    testDisplay().gl.activeTexture(GL_TEXTURE1);
     glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_INTERPOLATE_ARB);
     glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA_ARB, GL_INTERPOLATE_ARB);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_PREVIOUS_ARB);
@@ -205,7 +206,7 @@ void combinerScene()
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA_ARB, GL_TEXTURE);
     glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_ALPHA_ARB, GL_PRIMARY_COLOR_ARB);
     glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_ALPHA_ARB, GL_SRC_ALPHA);
-    pglActiveTextureARB(GL_TEXTURE0);
+    testDisplay().gl.activeTexture(GL_TEXTURE0);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_ALPHA_TEST);
@@ -236,10 +237,10 @@ void combinerScene()
     glVertexPointer(3, GL_FLOAT, 0, corners);
     glEnableClientState(GL_COLOR_ARRAY);
     glColorPointer(4, GL_FLOAT, 0, colours);
-    pglClientActiveTextureARB(GL_TEXTURE1);
+    testDisplay().gl.clientActiveTexture(GL_TEXTURE1);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, 0, coords1);
-    pglClientActiveTextureARB(GL_TEXTURE0);
+    testDisplay().gl.clientActiveTexture(GL_TEXTURE0);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glTexCoordPointer(2, GL_FLOAT, 0, coords0);
     glDrawElements(GL_QUADS, 12, GL_UNSIGNED_INT, indices);
@@ -400,8 +401,8 @@ void listScene()
     glNormal3fv(up);
     const GLfloat* vertices[3] = {a, b, c};
     for (int i = 0; i < 3; i++) {
-        pglMultiTexCoord2fARB(GL_TEXTURE0_ARB, vertices[i][0], vertices[i][1]);
-        pglMultiTexCoord2fARB(GL_TEXTURE1_ARB, 0.0f, 0.0f);
+        testDisplay().gl.multiTexCoord2f(GL_TEXTURE0_ARB, vertices[i][0], vertices[i][1]);
+        testDisplay().gl.multiTexCoord2f(GL_TEXTURE1_ARB, 0.0f, 0.0f);
         glVertex3fv(vertices[i]);
     }
     glEnd();
@@ -447,8 +448,8 @@ void copyScene()
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 64, 32, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, textureClampMode);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, textureClampMode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, testDisplay().gl.clampMode);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, testDisplay().gl.clampMode);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 32, 32);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 40, 8, 4, 4, 20, 16);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -541,7 +542,7 @@ void cacheScene()
         quad();
     }
     glBindTexture(GL_TEXTURE_2D, b);
-    for (GLint wrap : {GL_REPEAT, (GLint)textureClampMode, GL_REPEAT}) {
+    for (GLint wrap : {GL_REPEAT, testDisplay().gl.clampMode, GL_REPEAT}) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, wrap == GL_REPEAT ? GL_NEAREST : GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
         quad();
@@ -553,12 +554,12 @@ void cacheScene()
     }
     glDisable(GL_BLEND);
 
-    pglActiveTextureARB(GL_TEXTURE1);
+    testDisplay().gl.activeTexture(GL_TEXTURE1);
     glEnable(GL_TEXTURE_2D);
     for (int swap = 0; swap < 3; swap++) {
-        pglActiveTextureARB(GL_TEXTURE0);
+        testDisplay().gl.activeTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, swap == 1 ? b : a);
-        pglActiveTextureARB(GL_TEXTURE1);
+        testDisplay().gl.activeTexture(GL_TEXTURE1);
         glBindTexture(GL_TEXTURE_2D, swap == 1 ? a : b);
         quad();
     }
@@ -569,12 +570,12 @@ void cacheScene()
         stripes[i] = (uint8_t)(i % 8 < 4 ? 250 : 40 + 7 * i);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, stripes.data());
     quad();
-    pglActiveTextureARB(GL_TEXTURE0);
+    testDisplay().gl.activeTexture(GL_TEXTURE0);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 20, 40, 8, 8);
     quad();
-    pglActiveTextureARB(GL_TEXTURE1);
+    testDisplay().gl.activeTexture(GL_TEXTURE1);
     glDisable(GL_TEXTURE_2D);
-    pglActiveTextureARB(GL_TEXTURE0);
+    testDisplay().gl.activeTexture(GL_TEXTURE0);
     quad();
 }
 

@@ -185,7 +185,7 @@ TEST(ShowFrame, TextLayersAndLogoDrawnInPartsDarkenAsWholeQuads)
                 continue;
             pushRenderState();
             applyRenderFlags(RF_INVMUL);
-            bindTexture(a.textTextures[l.texture], RF_INVMUL);
+            bindTexture(view.display->gl, a.textTextures[l.texture], RF_INVMUL);
             overlay_begin(view, RF_INVMUL);
             scrollTextureMatrix(l.sx0 + l.sxt * t, l.sy0 + l.syt * t, l.kx, l.ky, 0.0f);
             float k = std::clamp(t - l.start, 0.0f, 1.0f) * l.peak;
@@ -198,7 +198,7 @@ TEST(ShowFrame, TextLayersAndLogoDrawnInPartsDarkenAsWholeQuads)
             glEnable(GL_BLEND);
             glBlendFunc(GL_ZERO, GL_ONE_MINUS_SRC_COLOR);
             setOrtho(view, 0);
-            bindTexture(a.logoTexture, RF_INVMUL);
+            bindTexture(view.display->gl, a.logoTexture, RF_INVMUL);
             flatQuadState();
             float alpha = std::clamp(2.0f * (t - 13.5f), 0.0f, 1.0f);
             glColor4f(alpha, alpha, alpha, alpha);

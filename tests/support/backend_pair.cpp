@@ -28,8 +28,8 @@ struct ChildResult {
                               unsigned char* pixels)
 {
     if (useGlBackend(backend) && createHiddenWindow(&testDisplay(), width, height, 32, "VORN test")) {
-        checkColourAndVersion();
-        checkExtensions();
+        checkColourAndVersion(&testDisplay().gl);
+        checkExtensions(&testDisplay().gl);
         // A new window's pixels are undefined until cleared.
         glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

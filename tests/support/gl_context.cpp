@@ -62,8 +62,8 @@ void openTestContext(int width, int height)
     if (platformWindow())
         return;
     ASSERT_NE(createHiddenWindow(&testDisplay(), width, height, 32, "VORN test"), nullptr) << SDL_GetError();
-    checkColourAndVersion();
-    checkExtensions();
+    checkColourAndVersion(&testDisplay().gl);
+    checkExtensions(&testDisplay().gl);
     pinGlDriver();
 }
 
