@@ -11,56 +11,13 @@
 // 255), and at most 2 % may differ at all. A wrong blend, combiner,
 // matrix, split of a quad or attribute restore changes far more than that.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace {
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-};
-
-bool readPng(const std::string& path, Picture* picture)
-{
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGB;
-    picture->width = (int)image.width;
-    picture->height = (int)image.height;
-    picture->rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, picture->rgb.data(), 0, nullptr) != 0;
-}
-
-struct Difference {
-    int largest = 0;
-    double shareDiffering = 0, shareAboveTwo = 0;
-};
-
-Difference compare(const Picture& a, const Picture& b)
-{
-    Difference d;
-    size_t pixels = a.rgb.size() / 3, differing = 0, aboveTwo = 0;
-    for (size_t i = 0; i < pixels; i++) {
-        int largest = 0;
-        for (int c = 0; c < 3; c++)
-            largest = std::max(largest, std::abs(a.rgb[3 * i + c] - b.rgb[3 * i + c]));
-        d.largest = std::max(d.largest, largest);
-        differing += largest > 0;
-        aboveTwo += largest > 2;
-    }
-    d.shareDiffering = (double)differing / (double)pixels;
-    d.shareAboveTwo = (double)aboveTwo / (double)pixels;
-    return d;
-}
-
-}  // namespace
+#include "tests/support/pictures.h"
 
 TEST(BackendFrames, ShaderBackendDrawsTheShowAsTheFixedFunctionOne)
 {
@@ -87,10 +44,10 @@ TEST(BackendFrames, ShaderBackendDrawsTheShowAsTheFixedFunctionOne)
         Picture a, b;
         ASSERT_TRUE(readPng(fixed, &a) && readPng(shader, &b)) << t;
         ASSERT_EQ(a.rgb.size(), b.rgb.size());
-        Difference d = compare(a, b);
+        PictureDifference d = comparePictures(a.rgb, b.rgb, 3, 2, 3);
         std::printf("t = %-8s largest %3d levels, %.3f %% of pixels differ, %.4f %% by more than 2\n", t, d.largest,
-                    100.0 * d.shareDiffering, 100.0 * d.shareAboveTwo);
-        EXPECT_LE(d.shareAboveTwo, 0.0001) << "at " << t;
+                    100.0 * d.shareDiffering, 100.0 * d.shareAbove);
+        EXPECT_LE(d.shareAbove, 0.0001) << "at " << t;
         EXPECT_LE(d.shareDiffering, 0.02) << "at " << t;
     }
     // The shader capture really draws on OpenGL ES 3: offered only ES 2, it

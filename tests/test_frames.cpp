@@ -9,7 +9,6 @@
 // them anew (VORN_WRITE_REFERENCES=1).
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +20,7 @@
 #include "app/setup_choices.h"
 #include "music/music.h"
 #include "tests/support/gl_context.h"
+#include "tests/support/pictures.h"
 #include "programs/vorn-capture/frame_loop.h"
 #include "programs/vorn-capture/frame_readback.h"
 #include "programs/vorn-capture/offscreen_context.h"
@@ -98,13 +98,13 @@ std::vector<unsigned char> freshFrame(double t, int aspect = 2)
     return drawFrame(t, aspect);
 }
 
-// 2 x 2 means, rounded, of the RGB channels: HW x HH x 3 bytes, rows bottom-up.
-std::vector<unsigned char> halve(const std::vector<unsigned char>& rgba)
+// 2 x 2 means, rounded, of the RGB channels: HW x HH, rows bottom-up.
+Picture halve(const std::vector<unsigned char>& rgba)
 {
-    std::vector<unsigned char> half((size_t)HW * HH * 3);
-    for (size_t i = 0; i < half.size(); i++) {
+    Picture half{HW, HH, std::vector<unsigned char>((size_t)HW * HH * 3)};
+    for (size_t i = 0; i < half.rgb.size(); i++) {
         size_t x = i / 3 % HW, y = i / 3 / HW, c = i % 3, at = ((2 * y) * W + 2 * x) * 4 + c;
-        half[i] = (unsigned char)((rgba[at] + rgba[at + 4] + rgba[at + 4 * W] + rgba[at + 4 * W + 4] + 2) / 4);
+        half.rgb[i] = (unsigned char)((rgba[at] + rgba[at + 4] + rgba[at + 4 * W] + rgba[at + 4 * W + 4] + 2) / 4);
     }
     return half;
 }
@@ -112,31 +112,6 @@ std::vector<unsigned char> halve(const std::vector<unsigned char>& rgba)
 std::string pathOf(const Shot& shot)
 {
     return std::string("tests/frames/") + shot.name + ".png";
-}
-
-// PNG rows run top-down; a negative stride keeps GL's bottom-up order.
-bool readPng(const std::string& path, std::vector<unsigned char>* rgb)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return false;
-    image.format = PNG_FORMAT_RGB;
-    rgb->assign(PNG_IMAGE_SIZE(image), 0);
-    bool read = image.width == HW && image.height == HH
-                && png_image_finish_read(&image, nullptr, rgb->data(), -HW * 3, nullptr);
-    png_image_free(&image);
-    return read;
-}
-
-bool writePng(const std::string& path, const std::vector<unsigned char>& rgb)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = HW;
-    image.height = HH;
-    image.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), -HW * 3, nullptr);
 }
 
 // Share of channel values off by more than valueSlack, and the largest
@@ -171,14 +146,15 @@ TEST(ReferenceFrames, TheShowLooksAsCommitted)
     startShow();
     const bool write = std::getenv("VORN_WRITE_REFERENCES") != nullptr;
     for (const Shot& shot : shots) {
-        std::vector<unsigned char> frame = halve(freshFrame(shot.t, shot.aspect));
+        Picture frame = halve(freshFrame(shot.t, shot.aspect));
         if (write) {
             EXPECT_TRUE(writePng(pathOf(shot), frame)) << pathOf(shot);
             continue;
         }
-        std::vector<unsigned char> reference;
-        ASSERT_TRUE(readPng(pathOf(shot), &reference)) << "no 256 x 144 picture " << pathOf(shot);
-        Difference d = difference(frame, reference);
+        Picture reference;
+        ASSERT_TRUE(readPng(pathOf(shot), &reference) && reference.width == HW && reference.height == HH)
+            << "no 256 x 144 picture " << pathOf(shot);
+        Difference d = difference(frame.rgb, reference.rgb);
         std::printf("%-32s %.4f%% off, worst tile %.2f\n", shot.name, 100 * d.offShare, d.worstTile);
         if (d.offShare > offShare || d.worstTile > tileSlack) {
             std::string drawn = ::testing::TempDir() + shot.name + ".png";

@@ -1,12 +1,10 @@
-// Both GL backends in child processes, and the comparison of their pictures.
+// Both GL backends in child processes.
 #include "tests/support/backend_pair.h"
 
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/gl_api.h"
@@ -85,20 +83,4 @@ BackendPictures drawOnBothBackends(int width, int height, void (*scene)())
     if (pictures.problem.empty())
         pictures.problem = shader;
     return pictures;
-}
-
-PictureDifference comparePictures(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b,
-                                  int channels, int limit)
-{
-    PictureDifference d = {0, 0.0};
-    size_t pixels = a.size() / 4, above = 0;
-    for (size_t i = 0; i < pixels && a.size() == b.size(); i++) {
-        int largest = 0;
-        for (int c = 0; c < channels; c++)
-            largest = std::max(largest, std::abs(a[4 * i + c] - b[4 * i + c]));
-        d.largest = std::max(d.largest, largest);
-        above += largest > limit;
-    }
-    d.shareAbove = pixels ? (double)above / (double)pixels : 0.0;
-    return d;
 }

@@ -1,10 +1,12 @@
 // Test support: one scene drawn through both GL backends on Mesa, each in a
 // child process of its own (a compatibility context for the fixed-function
 // backend, an ES 3.0 context for the shader backend), and the pictures
-// compared channel by channel.
+// compared channel by channel (comparePictures).
 #pragma once
 #include <string>
 #include <vector>
+
+#include "tests/support/pictures.h"
 
 struct BackendPictures {
     int width, height;
@@ -16,10 +18,3 @@ struct BackendPictures {
 // Runs scene in a fresh context of width x height on each backend and reads
 // the window back. The calling process must not have opened SDL or GL.
 BackendPictures drawOnBothBackends(int width, int height, void (*scene)());
-
-struct PictureDifference {
-    int largest;        // largest difference of one channel, in levels
-    double shareAbove;  // share of pixels with a channel off by more than the limit
-};
-PictureDifference comparePictures(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b,
-                                  int channels, int limit);
