@@ -1,8 +1,10 @@
-// Render state against a real GL: what each flag word leaves in the context,
-// what the save/restore pair and the reset restore, texture parameters, and
-// the two-unit cross-fade. (Coordinate generation is not checked: nothing in
-// the show uses it; the letterboxed viewports are seen in the reference
-// frames.)
+// Render state against a real GL, seen in the pixels it gives: what each
+// flag word does to a quad drawn over a known picture (blending, depth,
+// culling, shading), what the save/restore pair and the reset restore,
+// the texture bind's filters, wrap, scale and units, and the two-unit
+// cross-fade. (Coordinate generation is not checked: nothing in the show
+// uses it. Nor is RF_STENCIL: nothing sets it, and the program's contexts
+// have no stencil buffer.)
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include "base/fatal.h"
 #include "platform/gl_checks.h"
 #include "platform/window.h"
+#include "render/fullscreen_quad.h"
 #include "render/render_state.h"
 #include "tests/support/gl_context.h"
 #include "tests/texture_records.h"
@@ -63,40 +66,133 @@ protected:
     Display& display = testDisplay();
 };
 
+// The window's centre after the picture is cleared to picture and a quad
+// over the picture area is drawn in colour at eye depth z (the 2D projection
+// spans 0.1 .. 10) with flags applied, counter-clockwise unless clockwise.
+struct Quad {
+    RenderFlags flags;
+    float colour[4];
+    float z = 1.0f;
+    bool clockwise = false;
+};
+
+std::vector<int> drawnOver(View& view, const float picture[3], std::initializer_list<Quad> quads)
+{
+    resetRenderState(view);
+    glClearColor(picture[0], picture[1], picture[2], 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    setOrtho(view, 0);
+    glDisable(GL_POLYGON_SMOOTH);
+    for (const Quad& q : quads) {
+        applyRenderFlags(q.flags);
+        glColor4f(q.colour[0], q.colour[1], q.colour[2], q.colour[3]);
+        glBegin(GL_QUADS);
+        for (int corner = 0; corner < 4; corner++) {
+            int k = q.clockwise ? 3 - corner : corner;
+            glVertex3f(k == 1 || k == 2 ? 1.0f : -1.0f, k >= 2 ? 1.0f : -1.0f, q.z);
+        }
+        glEnd();
+    }
+    unsigned char rgba[4];
+    readPixel(view.display->width / 2, view.display->height / 2, rgba);
+    return {rgba[0], rgba[1], rgba[2]};
+}
+
+std::vector<int> levels(float r, float g, float b)
+{
+    return {(int)std::lround(std::min(r, 1.0f) * 255), (int)std::lround(std::min(g, 1.0f) * 255),
+            (int)std::lround(std::min(b, 1.0f) * 255)};
+}
+
+bool near(const std::vector<int>& a, const std::vector<int>& b)
+{
+    for (size_t i = 0; i < a.size(); i++)
+        if (std::abs(a[i] - b[i]) > 1)
+            return false;
+    return true;
+}
+
 }  // namespace
 
-TEST_F(RenderState, EachFlagWordLeavesItsStateInOrder)
+TEST_F(RenderState, BlendBitsMixAsTheirEquationsTheFirstInOrderWinning)
 {
-    // Applied one after another: later rows also see what earlier ones left.
-    const int stencilRef = ints(GL_STENCIL_BITS)[0] > 0 ? 1 : 0;  // GL clamps it to the buffer's range
+    // Drawn s = (0.8, 0.4, 0.2) at alpha a = 0.25 over d = (0.5, 0.25, 0.75),
+    // in the order add, invmul, mul, alpha, screen; the view and texture
+    // bits change nothing.
+    const float d[3] = {0.5f, 0.25f, 0.75f}, s[3] = {0.8f, 0.4f, 0.2f}, a = 0.25f;
     const struct {
         RenderFlags flags;
-        std::vector<Expect> expected;
-    } rows[] = {
-        {0, {{GL_BLEND, 0}, {GL_DEPTH_FUNC, GL_LESS}, {GL_ALPHA_TEST_FUNC, GL_ALWAYS}}},
-        // Blend bits: the first in the order add, invmul, mul, alpha, screen wins.
-        {RF_ADD | RF_MUL | RF_SCREEN, {{GL_BLEND, 1}, {GL_BLEND_SRC, GL_ONE}, {GL_BLEND_DST, GL_ONE}, {GL_DEPTH_FUNC, GL_LEQUAL}}},
-        {RF_INVMUL | RF_MUL | RF_ALPHA, {{GL_BLEND_SRC, GL_ZERO}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_COLOR}}},
-        {RF_MUL | RF_ALPHA, {{GL_BLEND_SRC, GL_ZERO}, {GL_BLEND_DST, GL_SRC_COLOR}, {GL_ALPHA_TEST_FUNC, GL_ALWAYS}}},
-        {RF_ALPHA | RF_SCREEN, {{GL_BLEND_SRC, GL_SRC_ALPHA}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA}, {GL_ALPHA_TEST_FUNC, GL_GREATER}}},
-        {RF_SCREEN, {{GL_BLEND_SRC, GL_ONE}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_COLOR}}},
-        // No blend bit: blending off, depth LESS; the alpha test stays as set.
-        {RF_NODEPTH | RF_NOZWRITE,
-         {{GL_BLEND, 0}, {GL_DEPTH_FUNC, GL_LESS}, {GL_ALPHA_TEST_FUNC, GL_GREATER}, {GL_DEPTH_TEST, 0}, {GL_DEPTH_WRITEMASK, 0}}},
-        {RF_NOZWRITE, {{GL_DEPTH_TEST, 1}, {GL_DEPTH_WRITEMASK, 0}}},
-        {RF_NOCULL | RF_CULLFRONT, {{GL_DEPTH_WRITEMASK, 1}, {GL_CULL_FACE, 0}}},
-        {RF_CULLFRONT | RF_FLAT, {{GL_CULL_FACE, 1}, {GL_CULL_FACE_MODE, GL_FRONT}, {GL_SHADE_MODEL, GL_FLAT}}},
-        {0, {{GL_CULL_FACE_MODE, GL_BACK}, {GL_SHADE_MODEL, GL_SMOOTH}, {GL_STENCIL_TEST, 0}}},
-        {RF_STENCIL, {{GL_STENCIL_TEST, 1}, {GL_STENCIL_FUNC, GL_EQUAL}, {GL_STENCIL_REF, stencilRef},
-                      {GL_STENCIL_FAIL, GL_KEEP}, {GL_STENCIL_PASS_DEPTH_PASS, GL_DECR}}},
-        {0, {{GL_STENCIL_TEST, 1}}},  // without the bit the stencil state stays
-        // The view and texture bits are not state bits: 0x5000 is 0x1000.
-        {RF_OFFSCREEN | RF_MUL | RF_NEAREST | RF_CLAMP, {{GL_BLEND_DST, GL_SRC_COLOR}, {GL_CULL_FACE, 1}}},
+        float (*mix)(float s, float d, float a);
+    } cases[] = {
+        {0, [](float s, float, float) { return s; }},
+        {RF_ADD | RF_MUL | RF_SCREEN, [](float s, float d, float) { return s + d; }},
+        {RF_INVMUL | RF_MUL | RF_ALPHA, [](float s, float d, float) { return d * (1 - s); }},
+        {RF_MUL | RF_ALPHA, [](float s, float d, float) { return d * s; }},
+        {RF_OFFSCREEN | RF_MUL | RF_NEAREST | RF_CLAMP, [](float s, float d, float) { return d * s; }},
+        {RF_ALPHA | RF_SCREEN, [](float s, float d, float a) { return s * a + d * (1 - a); }},
+        {RF_SCREEN, [](float s, float d, float) { return 1 - (1 - s) * (1 - d); }},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.flags);
-        applyRenderFlags(row.flags);
-        expectState(row.expected);
+    for (const auto& c : cases) {
+        std::vector<int> drawn = drawnOver(view, d, {{c.flags, {s[0], s[1], s[2], a}}});
+        std::vector<int> expected = levels(c.mix(s[0], d[0], a), c.mix(s[1], d[1], a), c.mix(s[2], d[2], a));
+        EXPECT_TRUE(near(drawn, expected)) << "flags 0x" << std::hex << c.flags << ": " << testing::PrintToString(drawn)
+                                           << " for " << testing::PrintToString(expected);
+    }
+}
+
+TEST_F(RenderState, DepthCullAndShadeBitsDecideWhatShows)
+{
+    // A red quad, then a green one behind it (z 5), at its depth (z 1) or
+    // seen from behind: whether the green one shows.
+    const float black[3] = {0, 0, 0};
+    const float red[4] = {1, 0, 0, 1}, clear[4] = {1, 0, 0, 0}, green[4] = {0, 1, 0, 1};
+    const struct {
+        RenderFlags first;
+        const float* firstColour;
+        RenderFlags second;
+        float z;
+        bool clockwise, greenShows;
+    } cases[] = {
+        {0, red, 0, 5, false, false},                     // depth test and write
+        {0, red, 0, 1, false, false},                     // LESS: the same depth hides
+        {0, red, RF_ADD, 1, false, true},                 // blending tests LEQUAL
+        {RF_NODEPTH, red, 0, 5, false, true},             // no test, no write
+        {0, red, RF_NODEPTH, 5, false, true},
+        {RF_NOZWRITE, red, 0, 5, false, true},            // tested, not written
+        {RF_ALPHA, clear, 0, 5, false, true},             // alpha 0 discarded, no depth written
+        {RF_NODEPTH, red, RF_NODEPTH, 5, true, false},    // back faces culled
+        {RF_NODEPTH, red, RF_NODEPTH | RF_CULLFRONT, 5, true, true},
+        {RF_NODEPTH, red, RF_NODEPTH | RF_CULLFRONT, 5, false, false},
+        {RF_NODEPTH, red, RF_NODEPTH | RF_NOCULL | RF_CULLFRONT, 5, false, true},
+        {RF_NODEPTH, red, RF_NODEPTH | RF_NOCULL, 5, true, true},
+    };
+    for (const auto& c : cases) {
+        std::vector<int> drawn = drawnOver(view, black, {{c.first, {c.firstColour[0], 0, 0, c.firstColour[3]}},
+                                                         {c.second, {green[0], green[1], green[2], 1}, c.z, c.clockwise}});
+        EXPECT_EQ(drawn[1], c.greenShows ? 255 : 0)
+            << "0x" << std::hex << c.first << " then 0x" << c.second << (c.clockwise ? " clockwise" : "") << " at z "
+            << c.z;
+    }
+
+    // Black lower corners, white upper ones: flat shading takes the last
+    // corner's colour for the whole quad, smooth shading blends them.
+    for (RenderFlags flags : {RF_FLAT, (RenderFlags)0}) {
+        resetRenderState(view);
+        setOrtho(view, 0);
+        applyRenderFlags(flags | RF_NODEPTH);
+        glBegin(GL_QUADS);
+        for (int k = 0; k < 4; k++) {
+            float white = k >= 2;
+            glColor4f(white, white, white, 1);
+            glVertex3f(k == 1 || k == 2 ? 1.0f : -1.0f, k >= 2 ? 1.0f : -1.0f, 1);
+        }
+        glEnd();
+        unsigned char rgba[4];
+        readPixel(display.width / 2, display.height / 2, rgba);
+        if (flags)
+            EXPECT_EQ(rgba[0], 255);
+        else
+            EXPECT_NEAR(rgba[0], 128, 2);
     }
 }
 
@@ -142,48 +238,60 @@ TEST_F(RenderState, PopRestoresEnablesAndMatricesButNotBlendFunctionsAndResetRes
     EXPECT_EQ(rgba[0], 0);
 }
 
-TEST_F(RenderState, BindTextureSetsUnitZeroFiltersAndWrap)
+TEST_F(RenderState, BindTextureSamplesUnitZeroWithTheFlagsAndTheRecord)
 {
-    Texture* plain = makeSolidTexture(4, 4, 255, 255, 255, 255, 2, -1, 0.5f, 0);
-    Texture* single = makeSolidTexture(4, 4, 255, 255, 255, 255, 1, 1, 1, RF_NOMIPMAP);
-    // Units 1 and 2 are switched off, 1D texturing too; the record's scale
-    // goes to the texture matrix.
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) display.gl.activeTexture(unit), glEnable(GL_TEXTURE_2D);
-    display.gl.activeTexture(GL_TEXTURE0);
-    glEnable(GL_TEXTURE_1D);
-    bindTexture(display.gl, plain, 0);
-    expectState({{GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_MATRIX_MODE, GL_MODELVIEW}, {GL_TEXTURE_2D, 1}, {GL_TEXTURE_1D, 0},
-                 {GL_TEXTURE_BINDING_2D, (GLint)plain->name}});
-    EXPECT_TRUE(getFloat(GL_TEXTURE_MATRIX, 0) == 2 && getFloat(GL_TEXTURE_MATRIX, 5) == -1 && getFloat(GL_TEXTURE_MATRIX, 10) == 0.5f);
-    std::vector<GLboolean> others;
-    for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2, GL_TEXTURE0}) display.gl.activeTexture(unit), others.push_back(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(others, (std::vector<GLboolean>{GL_FALSE, GL_FALSE, GL_TRUE}));
-
-    auto parameter = [](GLenum name) {
-        GLint value = 0;
-        glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
-        return value;
+    // Texels whose red is 255 x column and green 255 x row: red follows s
+    // and green t, each as the filter and wrap give them.
+    auto ramp = [](float scaleS, float scaleT) {
+        uint8_t* texels = (uint8_t*)std::malloc(16);
+        std::memcpy(texels, "\0\0\0\xff\xff\0\0\xff\0\xff\0\xff\xff\xff\0\xff", 16);
+        return finishTexture(2, 2, texels, scaleS, scaleT, 1, RF_NOMIPMAP, 0);
     };
-    // The record's RF_NOMIPMAP wins over whatever the caller passes.
-    struct Filter {
-        Texture* texture;
+    Texture* plain = ramp(1, 1);
+    Texture* flipped = ramp(2, -1);
+    Texture* black = makeSolidTexture(1, 1, 0, 0, 0, 255, 1, 1, 1, RF_NOMIPMAP);
+    GlCaps oldClamp = display.gl, twoUnits = display.gl;
+    oldClamp.clampMode = GL_CLAMP;
+    twoUnits.textureUnits = 2;
+    const struct {
+        const GlCaps& gl;
+        const Texture* texture;
         RenderFlags flags;
-        GLint min, mag, wrap;
+        float s, t;
+        int red, green;
+    } cases[] = {
+        {display.gl, plain, 0, 0.4f, 0.6f, 77, 178},             // bilinear between the texel centres
+        {display.gl, plain, RF_TRILINEAR, 0.4f, 0.6f, 77, 178},  // the record's RF_NOMIPMAP wins
+        {display.gl, plain, RF_NEAREST, 0.4f, 0.6f, 0, 255},
+        {display.gl, plain, 0, 1.1f, 0.6f, 77, 178},             // repeated: the first column follows
+        {display.gl, plain, RF_CLAMP, 1.1f, 0.6f, 255, 178},     // clamped to the edge
+        {oldClamp, plain, RF_CLAMP, 1.1f, 0.6f, 128, 89},        // OpenGL 1.1: half the black border
+        {display.gl, flipped, RF_NEAREST, 0.3f, 0.3f, 255, 255}, // the record's scale: s x 2, t x -1
+        {twoUnits, plain, RF_NEAREST, 0.4f, 0.6f, 0, 0},         // a third unit only where there is one
     };
-    for (const Filter& f : {Filter{plain, RF_CLAMP, GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR, display.gl.clampMode},
-                            Filter{plain, RF_TRILINEAR, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT},
-                            Filter{plain, RF_NEAREST | RF_TRILINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST, GL_REPEAT},
-                            Filter{single, RF_TRILINEAR, GL_LINEAR, GL_LINEAR, GL_REPEAT},
-                            Filter{single, RF_NEAREST | RF_CLAMP, GL_NEAREST, GL_NEAREST, display.gl.clampMode}}) {
-        SCOPED_TRACE(f.flags | f.texture->flags);
-        bindTexture(display.gl, f.texture, f.flags);
-        EXPECT_EQ(std::vector<GLint>({parameter(GL_TEXTURE_MIN_FILTER), parameter(GL_TEXTURE_MAG_FILTER),
-                                      parameter(GL_TEXTURE_WRAP_S), parameter(GL_TEXTURE_WRAP_T)}),
-                  std::vector<GLint>({f.min, f.mag, f.wrap, f.wrap}));
+    for (const auto& c : cases) {
+        resetRenderState(view);
+        setOrtho(view, 0);
+        flatQuadState();
+        // Units 1 and 2 on, with black: any of them left on darkens the quad.
+        for (GLenum unit : {GL_TEXTURE1, GL_TEXTURE2}) {
+            display.gl.activeTexture(unit);
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, black->name);
+        }
+        display.gl.activeTexture(GL_TEXTURE0);
+        bindTexture(c.gl, c.texture, c.flags);
+        fullscreenQuad(view, 0, 0, c.s - 0.01f, c.t - 0.01f, c.s + 0.01f, c.t + 0.01f);
+        unsigned char rgba[4];
+        readPixel(display.width / 2, display.height / 2, rgba);
+        EXPECT_TRUE(std::abs(rgba[0] - c.red) <= 2 && std::abs(rgba[1] - c.green) <= 2)
+            << "flags 0x" << std::hex << c.flags << std::dec << " at " << c.s << ", " << c.t << ": " << +rgba[0]
+            << " " << +rgba[1];
+        expectState({{GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_MATRIX_MODE, GL_MODELVIEW}});
     }
-
-    glDisable(GL_TEXTURE_2D);
-    dropTextures({plain, single});
+    for (GLenum unit : {GL_TEXTURE2, GL_TEXTURE1, GL_TEXTURE0})
+        display.gl.activeTexture(unit), glDisable(GL_TEXTURE_2D);
+    dropTextures({plain, flipped, black});
 }
 
 TEST_F(RenderState, LerpBindCrossFadesTheTwoUnitsByVertexAlpha)

@@ -1,5 +1,5 @@
-// The program's spine without a window: GL error names, profiling scopes,
-// the fatal-error path, extension and version parsing.
+// The program's spine without a window: profiling scopes, the fatal-error
+// path, extension and version parsing.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -16,13 +16,6 @@
 
 namespace {
 
-TEST(GlErrorName, NamesTheTableEndsAndUnknownCodes)
-{
-    for (auto [code, name] : {std::pair{0u, "GL_NO_ERROR"}, {0x500u, "GL_INVALID_ENUM"}, {0x502u, "GL_INVALID_OPERATION"},
-                              {0x505u, "GL_OUT_OF_MEMORY"}, {0x506u, "UNKNOWN GL_ERROR"}, {0x4FFu, "UNKNOWN GL_ERROR"}})
-        EXPECT_STREQ(glErrorName(code), name) << code;
-}
-
 TEST(ScopeTimer, NestedScopesPrintInnerFirst)
 {
     testing::internal::CaptureStderr();
@@ -35,7 +28,6 @@ TEST(ScopeTimer, NestedScopesPrintInnerFirst)
     double innerSeconds = -1, outerSeconds = -1;
     ASSERT_EQ(std::sscanf(output.c_str(), "inner in %lfs\nouter in %lfs\n", &innerSeconds, &outerSeconds), 2) << output;
     EXPECT_TRUE(innerSeconds >= 0.029 && innerSeconds < 1.0 && outerSeconds >= innerSeconds) << output;
-    EXPECT_EQ(output.substr(output.find('.') + 5, 3), "s\no");  // four decimals, as "%.4f" prints them
 }
 
 TEST(FatalError, PrintsTheTextAndExitsWithStatusOne)

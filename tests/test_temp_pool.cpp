@@ -1,5 +1,5 @@
-// The temporary pool, the mipmap filter taps and the channel conversion:
-// everything of the texture layer that needs no GL context.
+// The temporary pool and the channel conversion: what the texture layer
+// does without a GL context.
 #include <cstdint>
 #include <tuple>
 #include <vector>
@@ -45,19 +45,6 @@ TEST(TempPoolDeathTest, ExhaustionAndOutOfOrderReleaseAreFatal)
     // the pool check comes first, so no context is needed to see it fail.
     std::vector<uint8_t> pixels(2048u * 2048u * 4u, 255);
     EXPECT_EXIT(uploadTexture(2048, 2048, pixels.data()), ::testing::ExitedWithCode(1), "out of tempmalloc");
-}
-
-TEST(MipmapKernel, TapsAreTheNormalisedWindowedSinc)
-{
-    float taps[16], sum = 0;
-    mipmapKernel(taps);
-    const float expected[8] = {0.41273f, 0.16341f, -0.04112f, -0.05212f, 0.00405f, 0.01286f, 0.00059f, -0.00039f};
-    for (int i = 0; i < 8; i++) {
-        EXPECT_NEAR(taps[8 + i], expected[i], 0.000006f) << "tap " << 8 + i;
-        EXPECT_EQ(taps[7 - i], taps[8 + i]) << "taps are symmetric about 7.5";
-        sum += taps[7 - i] + taps[8 + i];
-    }
-    EXPECT_NEAR(sum, 1.0f, 1e-6f);
 }
 
 TEST(UnpackChannel, ReadsOneLaneWithSquareAndBoost)

@@ -1,6 +1,6 @@
-// Texture upload against a real GL: the mipmap chain compared with a plain
-// reference of the reduction, the pool at its largest image, and the
-// loading bar.
+// Texture upload: the reduction filter's response, and against a real GL
+// the mipmap chain compared with a plain reference of the reduction, the
+// pool at its largest image, and the loading bar.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -103,6 +103,26 @@ std::vector<std::vector<uint8_t>> referenceChain(int w, int h, std::vector<uint8
 }
 
 }  // namespace
+
+TEST(MipmapKernel, HalvesWithoutFoldingDetailBack)
+{
+    // Its frequency response, in radians per texel (pi is the finest detail
+    // a level holds): detail up to pi / 4 keeps its strength to 1 %, a flat
+    // area exactly; what would fold back onto the lower 60 % of the half-size
+    // level's band (pi x 11 / 16 and finer) is stopped to 1 %. Symmetric taps
+    // shift nothing.
+    float taps[16];
+    mipmapKernel(taps);
+    auto response = [&](double omega) {
+        double sum = 0;
+        for (int i = 0; i < 16; i++) sum += taps[i] * std::cos(omega * (i - 7.5));
+        return sum;
+    };
+    EXPECT_NEAR(response(0), 1.0, 1e-6);
+    for (int k = 0; k <= 64; k++) EXPECT_NEAR(response(M_PI * k / 256), 1.0, 0.01) << "pi x " << k << " / 256";
+    for (int k = 176; k <= 256; k++) EXPECT_NEAR(response(M_PI * k / 256), 0.0, 0.01) << "pi x " << k << " / 256";
+    for (int i = 0; i < 8; i++) EXPECT_EQ(taps[i], taps[15 - i]) << i;
+}
 
 TEST_F(TextureUpload, LevelsMatchThePlainReduction)
 {
