@@ -109,11 +109,12 @@ TEST(ShowFrame, GrainDarkensWhiteByAtMostATenthAndMovesEveryFrame)
     EXPECT_NE(frames[0], frames[1]);
 }
 
-TEST(ShowFrame, TextLayersAndLogoScrollAndFadeAsTheirTable)
+TEST(ShowFrame, TextLayersAndLogoScrollScaleAndFadeAsTheirRecordsSay)
 {
     // Stand-ins of 2 x 2 texels, one white, in another corner for each text
-    // image and the logo: over white, every layer darkens by its fade times
-    // the bilinear weight of its white texel, a bump repeating across the view.
+    // image and the logo: over white, every layer of the table darkens by
+    // its fade times the bilinear weight of its white texel, a bump
+    // repeating across the view, moved and scaled as its record says.
     Show& show = showContext();
     ShowAssets& a = show.assets;
     Texture* saved[4] = {a.textTextures[0], a.textTextures[1], a.textTextures[2], a.logoTexture};
@@ -131,15 +132,6 @@ TEST(ShowFrame, TextLayersAndLogoScrollAndFadeAsTheirTable)
         };
         return along(s, texel % 2) * along(t, texel / 2);
     };
-    // Image, start, peak, scroll (sx0 + sxt t, sy0 + syt t) and scale (kx, ky).
-    const struct {
-        int image;
-        double start, peak, sx0, sxt, sy0, syt, kx, ky;
-    } layers[] = {
-        {0, 1.0, 0.03, 0, 0.5, 0, 0.05, 1, 0.75},     {0, 1.0, 0.05, 0, 0.35, 0.5, -0.02, 0.5, 0.375},
-        {1, 2.5, 0.05, 0, -0.4, 0, 0.03, 1, 0.75},    {1, 2.5, 0.03, 0, -0.55, 0.5, 0.02, 0.5, 0.375},
-        {2, 7.5, 0.03, 0, 0.4, -0.5, 0.03, 1, 0.75},  {2, 7.5, 0.05, 0, -0.55, 0, 0.02, 0.5, 0.375},
-    };
     for (double t : {1.0, 1.5, 3.0, 9.0, 13.75}) {
         clearTo(1.0f);
         text_layers(show, (float)t);
@@ -149,11 +141,11 @@ TEST(ShowFrame, TextLayersAndLogoScrollAndFadeAsTheirTable)
             for (int x = 4; x < W; x += 16, samples++) {
                 // The layers' quad has t flipped, the logo's record scale flips it.
                 double u = (x + 0.5) / W, v = (y + 0.5) / H, left = 1.0;
-                for (const auto& l : layers)
+                for (const TextLayer& l : textLayers)
                     if (t > l.start)
                         left *= 1.0 - std::clamp(t - l.start, 0.0, 1.0) * l.peak
                                           * weight(l.sx0 + l.sxt * t + 0.5 + l.kx * (u - 0.5),
-                                                   l.sy0 + l.syt * t + 0.5 + l.ky * (0.5 - v), l.image);
+                                                   l.sy0 + l.syt * t + 0.5 + l.ky * (0.5 - v), l.texture);
                 left *= 1.0 - std::clamp(2.0 * (t - 13.5), 0.0, 1.0) * weight(u, -v, 3);
                 off += std::fabs(rgb[((size_t)y * W + x) * 3] - 255.0 * left) > 2.5;
             }
