@@ -68,12 +68,14 @@ protected:
 
 // Clears the window to picture, draws each quad over the picture area at
 // eye depth z (the 2D projection spans 0.1 .. 10) with its flags applied,
-// counter-clockwise unless clockwise, and reads back the centre's RGB.
+// counter-clockwise unless clockwise, its upper corners in grey upper when
+// that is not negative, and reads back the centre's RGB.
 struct Quad {
     RenderFlags flags;
     float r, g, b, a;
     float z = 1.0f;
     bool clockwise = false;
+    float upper = -1.0f;
 };
 
 std::vector<int> drawnOver(View& view, const float picture[3], std::initializer_list<Quad> quads)
@@ -85,10 +87,13 @@ std::vector<int> drawnOver(View& view, const float picture[3], std::initializer_
     glDisable(GL_POLYGON_SMOOTH);
     for (const Quad& q : quads) {
         applyRenderFlags(q.flags);
-        glColor4f(q.r, q.g, q.b, q.a);
         glBegin(GL_QUADS);
         for (int corner = 0; corner < 4; corner++) {
             int k = q.clockwise ? 3 - corner : corner;
+            if (k >= 2 && q.upper >= 0)
+                glColor4f(q.upper, q.upper, q.upper, q.a);
+            else
+                glColor4f(q.r, q.g, q.b, q.a);
             glVertex3f(k == 1 || k == 2 ? 1.0f : -1.0f, k >= 2 ? 1.0f : -1.0f, q.z);
         }
         glEnd();
@@ -159,19 +164,8 @@ TEST_F(RenderState, DepthCullAndShadeBitsDecideWhatShows)
 
     // Black lower corners, white upper ones: flat shading takes the last
     // corner's colour for the whole quad, smooth shading blends them.
-    for (RenderFlags flags : {RF_FLAT, (RenderFlags)0}) {
-        drawnOver(view, black, {});
-        applyRenderFlags(flags | RF_NODEPTH);
-        glBegin(GL_QUADS);
-        for (int k = 0; k < 4; k++) {
-            glColor4f(k >= 2, k >= 2, k >= 2, 1);
-            glVertex3f(k == 1 || k == 2 ? 1.0f : -1.0f, k >= 2 ? 1.0f : -1.0f, 1);
-        }
-        glEnd();
-        unsigned char rgba[4];
-        readPixel(display.width / 2, display.height / 2, rgba);
-        EXPECT_NEAR(rgba[0], flags ? 255 : 128, 2) << flags;
-    }
+    for (RenderFlags flags : {RF_FLAT, (RenderFlags)0})
+        EXPECT_NEAR(drawnOver(view, black, {{flags, 0, 0, 0, 1, 1, false, 1}})[0], flags ? 255 : 128, 2) << flags;
 }
 
 TEST_F(RenderState, PopRestoresEnablesAndMatricesButNotBlendFunctionsAndResetRestoresTheRest)
