@@ -220,7 +220,8 @@ TEST(IsosurfaceCapacity, AFinelyBrokenFieldFillsTheArraysAndStopsCleanly)
         EXPECT_TRUE(topology().sound());
         // Over 64 blobs the fill and the normals take their heap path.
         for (int i = 0; i < ISO_CELLS; i += 97)
-            EXPECT_EQ(fieldAt((float)(i % 32), (float)(i / 32 % 32), (float)(i / 1024), c.blobs), surface.work->cellValue[i]) << i;
+            EXPECT_EQ(fieldAt((float)(i % 32), (float)(i / 32 % 32), (float)(i / 1024), c.blobs),
+                      surface.work->cellValue[i]) << i;
         EXPECT_TRUE(std::all_of(surface.norms.begin(), surface.norms.begin() + 3 * surface.vertCount,
                                 [](float v) { return std::isfinite(v); }));
     }

@@ -76,8 +76,9 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         std::vector<float> sizes(frames.size(), 1.0f);
         ::testing::internal::CaptureStderr();
-        drawParticles(testDisplay().gl, tables, random, {positions.data(), sizes.data(), frames.data(), (int)frames.size()}, kEye,
-                      kTarget, {atlas, focusScale, 1.0f, intensity, flags});
+        const ParticleSet set = {positions.data(), sizes.data(), frames.data(), (int)frames.size()};
+        drawParticles(testDisplay().gl, tables, random, set, kEye, kTarget,
+                      {atlas, focusScale, 1.0f, intensity, flags});
         std::string text = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
         for (auto [label, want] : {std::pair{"vornRadixsort in ", 1}, {"wtf in ", batches}, {"glDrawElements in ", batches}}) {
@@ -168,7 +169,8 @@ TEST_F(Particles, AnEyeOnItsTargetLooksOneUnitAlongZ)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const float position[3] = {0, 0, 0.8f}, size = 0.1f;
     const uint8_t frame = 0;
-    drawParticles(testDisplay().gl, tables, random, {position, &size, &frame, 1}, eye, target, {atlas, 0.03f, 1.0f, 1.0f, RF_ALPHA | RF_NEAREST});
+    drawParticles(testDisplay().gl, tables, random, {position, &size, &frame, 1}, eye, target,
+                  {atlas, 0.03f, 1.0f, 1.0f, RF_ALPHA | RF_NEAREST});
     expectPixel(256, 128, cellRed(0), imageGreen(0), 100);
 }
 
@@ -182,7 +184,8 @@ TEST_F(Particles, TheFirstBatchOfTheirTablesTakes1024RandomSteps)
     const uint8_t frame = 0;
     auto drawOne = [&](const float* position) {
         ::testing::internal::CaptureStderr();
-        drawParticles(testDisplay().gl, fresh, steps, {position, &size, &frame, 1}, kEye, kTarget, {atlas, 0.03f, 1.0f, 1.0f, RF_ALPHA});
+        drawParticles(testDisplay().gl, fresh, steps, {position, &size, &frame, 1}, kEye, kTarget,
+                      {atlas, 0.03f, 1.0f, 1.0f, RF_ALPHA});
         ::testing::internal::GetCapturedStderr();
     };
     drawOne(behind);
