@@ -25,8 +25,9 @@ double secondsToPatterns(double seconds, float bpm);
 // The sample frame of the decoded music nearest to a time in seconds.
 long long secondsToSoundFrames(double seconds);
 
-// The clock's view of its stream, at the clock's tempo.
-// The show time at the stream's audible position, whether held or not.
+// The clock's stream in patterns, at the clock's tempo.
+// The show time at the stream's audible position now (the developer keys'
+// frozen time aside: currentShowTime).
 float streamShowTime(const MusicClock& music);
 // The position of pattern p in the stream: patternStartMs(p).
 int patternMs(const MusicClock& music, float p);
