@@ -19,8 +19,8 @@ constexpr int maxParticleBatch = 1024;
 struct ParticleTables {
     // The identity index array 0, 1, 2, ... shared by every batch; it only grows.
     std::vector<uint32_t> indices;
-    // The random table made on the first batch ever drawn (1024 random
-    // steps). Nothing reads it.
+    // The random table made on the first batch drawn with these tables
+    // (1024 random steps). Nothing reads it.
     uint32_t random[1024] = {};
     bool randomMade = false;
 };
