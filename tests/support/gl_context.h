@@ -3,7 +3,8 @@
 #include "show/show.h"
 
 // Opens (once per process) a hidden window of the given size with the
-// program's own createHiddenWindow and checks, and makes its context current.
+// program's own createHiddenWindow and checks (which fill testDisplay().gl),
+// and makes its context current.
 void openTestContext(int width = 640, int height = 360);
 // The display of the test context (16:9 unless a test sets otherwise), and
 // a show whose view draws on it; its assets are those of precalcTestShow.
