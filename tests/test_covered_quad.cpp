@@ -12,6 +12,7 @@
 #include "render/fullscreen_quad.h"
 #include "render/render_state.h"
 #include "render/texel_coverage.h"
+#include "show/overlay.h"
 #include "tests/support/gl_context.h"
 #include "tests/texture_records.h"
 #include "textures/texture.h"
@@ -231,11 +232,19 @@ TEST_F(CoveredQuadOnGl, DarkensAsTheWholeQuadDoesAndDrawsNothingWhereEverySample
     }
 }
 
-TEST_F(CoveredQuadOnGl, ClampedTexturesGetTheWholeQuad)
+TEST_F(CoveredQuadOnGl, ClampedOrMultiplyingTexturesGetTheWholeQuad)
 {
     std::vector<uint8_t> drawn = draw({0.1, 1.0, 0.05, 1.0}, true, false, RF_CLAMP);
     int skipped = 0;
     for (size_t i = 0; i < drawn.size(); i += 4)
         skipped += isMarker(&drawn[i]);
     EXPECT_EQ(skipped, 0);
+    // A multiplying fullscreen texture (as the mask is) blackens the picture
+    // where it is zero.
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    fullscreen_texture(view, texture, 1.0f, RF_MUL);
+    unsigned char rgba[4];
+    readPixel(10, 10, rgba);
+    EXPECT_EQ(rgba[0], 0);
 }
